@@ -1,0 +1,34 @@
+// Helpers shared by the tests: a small S-record encoder of the tests' own,
+// a reader for the loaders pokeloader writes, and file plumbing.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// The loader for one record holding the bytes 0x00..0x1F, byte for byte.
+extern const char EXAMPLE_LOADER[];
+// That record, as an assembler would write it.
+extern const char EXAMPLE_RECORD[];
+
+// One S-record line, without its line end, with a correct checksum.
+std::string s_record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data);
+
+// Runs the conversion in memory. On failure answers "<line>: <message>"
+// through failure and an empty loader.
+std::string convert_text(const std::string& s_records, std::string* failure = nullptr);
+
+// What a loader says, read back the way Color BASIC would use it.
+struct parsed_loader {
+  std::vector<int> values;  // every DATA value, in order
+  int for_bound = 0;        // the FOR line's upper bound
+  std::string problem;      // empty when the loader is well formed
+};
+// Checks the loader's shape on the way: exact header and trailer, CR LF
+// only, DATA lines 10, 20, ... of 1 to 32 values 0..255, an empty line after
+// every text line.
+parsed_loader parse_loader(const std::string& loader);
+
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& contents);
