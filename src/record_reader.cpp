@@ -1,0 +1,184 @@
+#include "record_reader.hpp"
+
+#include "errno_text.hpp"
+#include "format.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool is_line_end(int c) { return c == '\r' || c == '\n'; }
+bool is_blank(int c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+int hex_digit_value(int c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// Width of the address field; 0 for a type pokeloader does not know.
+int address_size(char type) {
+  switch (type) {
+    case TYPE_HEADER:
+    case TYPE_DATA_16:
+    case TYPE_COUNT_16:
+    case TYPE_END_16:
+      return 2;
+    case TYPE_DATA_24:
+    case TYPE_COUNT_24:
+    case TYPE_END_24:
+      return 3;
+    case TYPE_DATA_32:
+    case TYPE_END_32:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+// A character of the input as the user would look for it in an editor.
+std::string shown(int c) {
+  if (c >= 0x20 && c < 0x7F) return std::string(1, static_cast<char>(c));
+  char escaped[8];
+  std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(c));
+  return escaped;
+}
+
+// The end of the text, a Ctrl-Z and a read error all stop reading for good;
+// only the read error is a failure.
+int next_char(record_input& input) {
+  if (input.ended) return EOF;
+  int c = input.text.get();
+  if (c == EOF && input.text.bad()) throw conversion_error{0, errno_text("cannot read")};
+  if (c == EOF || c == DOS_END_OF_FILE) {
+    input.ended = true;
+    return EOF;
+  }
+  return c;
+}
+
+// c is the line end's first character, already read; CR LF counts once.
+void finish_line(record_input& input, int c) {
+  if (c == '\r' && input.text.peek() == '\n') input.text.get();
+  ++input.line;
+}
+
+std::string byte_count_text(const srecord& record) {
+  return "byte count " + hex_text(static_cast<std::uint64_t>(record.byte_count), 2);
+}
+
+// One byte as two hex digits, either case; field names it in messages.
+// Answers -1 when a line end or the end of the text comes first.
+int read_pair_or_end(record_input& input, const srecord& record, const char* field) {
+  int high = next_char(input);
+  int low = (high == EOF || is_line_end(high)) ? high : next_char(input);
+  if (low == EOF || is_line_end(low)) return -1;
+  if (hex_digit_value(high) < 0 || hex_digit_value(low) < 0) {
+    throw conversion_error{record.line, std::string("expected two hex digits for the ") +
+                                            field + ", found \"" + shown(high) + shown(low) +
+                                            "\""};
+  }
+  return hex_digit_value(high) * 16 + hex_digit_value(low);
+}
+
+// A pair the byte count promises: the line must not end before it.
+int read_pair(record_input& input, const srecord& record, const char* field) {
+  int value = read_pair_or_end(input, record, field);
+  if (value < 0) {
+    throw conversion_error{record.line,
+                           "record is shorter than its " + byte_count_text(record) + " says"};
+  }
+  return value;
+}
+
+}  // namespace
+
+std::string hex_text(std::uint64_t number, int digits) {
+  char text[24];
+  std::snprintf(text, sizeof text, "$%0*llX", digits, static_cast<unsigned long long>(number));
+  return text;
+}
+
+bool skip_start_char(record_input& input) {
+  for (int c = next_char(input); c != EOF; c = next_char(input)) {
+    if (c == RECORD_START) return true;
+    if (is_line_end(c)) {
+      finish_line(input, c);
+    } else if (!is_blank(c)) {
+      throw conversion_error{input.line, "expected a record starting with 'S', found '" +
+                                             shown(c) + "'"};
+    }
+  }
+  return false;
+}
+
+void read_record_header(record_input& input, srecord& record) {
+  record.line = input.line;
+  int type = next_char(input);
+  if (type == EOF || is_line_end(type)) {
+    throw conversion_error{record.line, "record ends after 'S'"};
+  }
+  record.type = static_cast<char>(type);
+  int width = address_size(record.type);
+  if (width == 0) {
+    throw conversion_error{record.line, "unknown record type \"S" + shown(type) + "\""};
+  }
+  record.byte_count = read_pair_or_end(input, record, "byte count");
+  if (record.byte_count < 0) {
+    throw conversion_error{record.line, "record ends before its byte count"};
+  }
+  if (record.byte_count < width + CHECKSUM_SIZE) {
+    throw conversion_error{record.line, byte_count_text(record) + " is too small for an S" +
+                                            record.type + " record, which needs at least " +
+                                            hex_text(width + CHECKSUM_SIZE, 2)};
+  }
+  record.address = 0;
+  for (int i = 0; i < width; ++i) {
+    record.address = (record.address << 8) | read_pair(input, record, "address");
+  }
+}
+
+void read_record_data(record_input& input, srecord& record) {
+  int size = record.byte_count - address_size(record.type) - CHECKSUM_SIZE;
+  record.data.clear();
+  for (int i = 0; i < size; ++i) {
+    record.data.push_back(static_cast<std::uint8_t>(read_pair(input, record, "data")));
+  }
+}
+
+// The checksum is not verified, so a record patched by hand still converts.
+void finish_full_record(record_input& input, const srecord& record) {
+  read_pair(input, record, "checksum");
+  int c = next_char(input);
+  while (is_blank(c)) c = next_char(input);
+  if (c == EOF) return;
+  if (is_line_end(c)) {
+    finish_line(input, c);
+    return;
+  }
+  if (hex_digit_value(c) >= 0) {
+    throw conversion_error{record.line,
+                           "record is longer than its " + byte_count_text(record) + " says"};
+  }
+  throw conversion_error{record.line, "unexpected '" + shown(c) + "' after the checksum"};
+}
+
+bool read_record(record_input& input, srecord& record) {
+  if (!skip_start_char(input)) return false;
+  read_record_header(input, record);
+  read_record_data(input, record);
+  finish_full_record(input, record);
+  return true;
+}
+
+bool is_data_record(const srecord& record) {
+  return record.type == TYPE_DATA_16 || record.type == TYPE_DATA_24 ||
+         record.type == TYPE_DATA_32;
+}
+
+bool is_end_record(const srecord& record) {
+  return record.type == TYPE_END_16 || record.type == TYPE_END_24 ||
+         record.type == TYPE_END_32;
+}

@@ -1,0 +1,51 @@
+// Reads S-record text one record at a time, strictly forward, checking each
+// record against its own fields: type, byte count, address, data, checksum.
+// Memory stays bounded whatever the input: a record holds at most 255 bytes
+// by its byte count, and nothing else is kept.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+// What is wrong with the input. line is 0 when no single line is to blame.
+struct conversion_error {
+  int line;
+  std::string message;
+};
+
+// The reader's place in the text. Lines end in CR, LF or CR LF alike.
+struct record_input {
+  std::istream& text;
+  int line = 1;        // line of the next character
+  bool ended = false;  // end of the text (or Ctrl-Z) met: nothing more is read
+};
+
+struct srecord {
+  char type = 0;  // the digit after 'S'
+  int line = 0;   // line the record stands on
+  int byte_count = 0;
+  std::uint32_t address = 0;
+  std::vector<std::uint8_t> data;
+};
+
+// Skips blanks and line ends up to the next record and takes its 'S'.
+// Answers false at the end of the text.
+bool skip_start_char(record_input& input);
+// Type, byte count and address.
+void read_record_header(record_input& input, srecord& record);
+// Exactly the data bytes the byte count leaves room for.
+void read_record_data(record_input& input, srecord& record);
+// The checksum, read but not verified, then trailing blanks and the line end.
+void finish_full_record(record_input& input, const srecord& record);
+
+// The four steps above. Answers false at the end of the text; throws
+// conversion_error for anything that is not a well-formed record.
+bool read_record(record_input& input, srecord& record);
+
+bool is_data_record(const srecord& record);  // S1, S2, S3
+bool is_end_record(const srecord& record);   // S7, S8, S9
+
+// "$37AC": addresses and byte counts as a 6809 programmer writes them.
+std::string hex_text(std::uint64_t number, int digits);

@@ -1,0 +1,124 @@
+#include "record_reader.hpp"
+
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "<line>:S<type>@<address>:<data>" for each record, space separated.
+std::string read_all(const std::string& text) {
+  std::istringstream stream(text);
+  record_input input{stream};
+  srecord record;
+  std::string summary;
+  while (read_record(input, record)) {
+    char head[32];
+    std::snprintf(head, sizeof head, "%d:S%c@%04X:", record.line, record.type,
+                  static_cast<unsigned>(record.address));
+    summary += (summary.empty() ? "" : " ") + std::string(head);
+    for (std::uint8_t byte : record.data) {
+      char pair[3];
+      std::snprintf(pair, sizeof pair, "%02X", byte);
+      summary += pair;
+    }
+  }
+  return summary;
+}
+
+std::string failure_of(const std::string& text) {
+  try {
+    read_all(text);
+  } catch (const conversion_error& error) {
+    return std::to_string(error.line) + ": " + error.message;
+  }
+  return "no failure";
+}
+
+std::string repeated(const std::string& piece, int times) {
+  std::string text;
+  for (int i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+struct reader_case {
+  const char* name;
+  std::string text;
+  std::string expected;
+};
+
+const std::string A = s_record('1', 0x37AC, {0x8E, 0x04});  // S10537AC8E04..
+const std::string B = s_record('1', 0x37AE, {0x00});
+
+}  // namespace
+
+TEST(RecordReader, ReadsEachRecordByItsOwnFields) {
+  const std::vector<reader_case> cases = {
+      {"CR LF line ends", A + "\r\n" + B + "\r\n", "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"LF line ends", A + "\n" + B + "\n", "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"CR line ends", A + "\r" + B + "\r", "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"no line end at the end", A + "\r\n" + B, "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"blank lines, spaces and tabs before and between",
+       "\r\n \t\n\r" + A + "\r\n\r\n\t  \r\n" + B, "4:S1@37AC:8E04 7:S1@37AE:00"},
+      {"spaces and tabs after the checksum", A + " \t \r\n" + B + "  ",
+       "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"lower case hex", "S10537ac8e04f5\n", "1:S1@37AC:8E04"},
+      {"checksum is not verified", "S10537AC8E0400\n", "1:S1@37AC:8E04"},
+      {"24 and 32 bit addresses", s_record('2', 0x0137AC, {1}) + "\n" +
+                                      s_record('3', 0x800137AC, {2, 3}),
+       "1:S2@137AC:01 2:S3@800137AC:0203"},
+      {"records without program bytes are read as records",
+       s_record('0', 0, {'H', 'D', 'R'}) + "\n" + s_record('5', 1, {}) + "\n" +
+           s_record('9', 0x37AC, {}),
+       "1:S0@0000:484452 2:S5@0001: 3:S9@37AC:"},
+      {"a record with no data bytes", s_record('1', 0x37AC, {}), "1:S1@37AC:"},
+      {"the largest record", s_record('1', 0, std::vector<std::uint8_t>(252, 0xAB)),
+       "1:S1@0000:" + repeated("AB", 252)},
+      {"Ctrl-Z ends the text", A + "\r\n\x1A" + "garbage", "1:S1@37AC:8E04"},
+      {"empty text", "", ""},
+      {"only blank lines", "\r\n\r\n \n", ""},
+  };
+  for (const reader_case& c : cases) {
+    EXPECT_EQ(read_all(c.text), c.expected) << c.name;
+  }
+}
+
+TEST(RecordReader, RejectsMalformedRecordsNamingLineAndWhatWasFound) {
+  const std::vector<reader_case> cases = {
+      {"Intel HEX", ":0300300002337A1E\r\n", "1: expected a record starting with 'S', found ':'"},
+      {"a listing", "37AC 8E 04 00\n", "1: expected a record starting with 'S', found '3'"},
+      {"lower case start", "s10537AC8E04F5\n", "1: expected a record starting with 'S', found 's'"},
+      {"control character", A + "\r\n\r\n\x01", "3: expected a record starting with 'S', found '\\x01'"},
+      {"unknown type", A + "\n" + "S4030000FC\n", "2: unknown record type \"S4\""},
+      {"space after S", "S 0537AC8E04F5\n", "1: unknown record type \"S \""},
+      {"line ends after S", "\r\rS\r\n", "3: record ends after 'S'"},
+      {"line ends in the byte count", "S1\n", "1: record ends before its byte count"},
+      {"byte count below address and checksum", "S1020000\n",
+       "1: byte count $02 is too small for an S1 record, which needs at least $03"},
+      {"32-bit byte count too small", "S3040000000000\n",
+       "1: byte count $04 is too small for an S3 record, which needs at least $05"},
+      {"non-hex data", "S10537AC8G04F5\n", "1: expected two hex digits for the data, found \"8G\""},
+      {"sign", "S10537AC-104F5\n", "1: expected two hex digits for the data, found \"-1\""},
+      {"0x prefix", "S10537AC0x04F5\n", "1: expected two hex digits for the data, found \"0x\""},
+      {"space inside the address", "S105 7AC8E04F5\n",
+       "1: expected two hex digits for the address, found \" 7\""},
+      {"bad byte count", "S1Z537AC8E04F5\n",
+       "1: expected two hex digits for the byte count, found \"Z5\""},
+      {"bad checksum digits", "S10537AC8E04G5\n",
+       "1: expected two hex digits for the checksum, found \"G5\""},
+      {"truncated line", A + "\r\n" + "S10537AC8E\r\n", "2: record is shorter than its byte count $05 says"},
+      {"half a pair", "S10537AC8E0\r\n", "1: record is shorter than its byte count $05 says"},
+      {"truncated at the end of the text", "S10537AC8E04", "1: record is shorter than its byte count $05 says"},
+      {"longer than its byte count", "S10537AC8E04F5F5\n", "1: record is longer than its byte count $05 says"},
+      {"junk after the checksum", "S10537AC8E04F5;\n", "1: unexpected ';' after the checksum"},
+      {"two records on one line", A + B + "\n", "1: unexpected 'S' after the checksum"},
+  };
+  for (const reader_case& c : cases) {
+    EXPECT_EQ(failure_of(c.text), c.expected) << c.name;
+  }
+}
