@@ -1,0 +1,86 @@
+#include "conversion_run.hpp"
+
+#include "format.hpp"
+#include "loader_writer.hpp"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace {
+
+// Wide counts: a file far past the loader's limit is still counted exactly
+// for the message, without overflow.
+struct conversion_run {
+  long long line_number = 0;  // number of the last DATA line begun
+  long long value_count = 0;  // program bytes seen so far
+  bool end_of_data = false;   // an end record was read
+  bool has_address = false;
+  std::uint64_t next_address = 0;  // where the next data record must begin
+};
+
+// The loader POKEs one unbroken block from a single start address, so each
+// record has to carry on exactly where the one before it stopped.
+void check_continuity(conversion_run& run, const srecord& record) {
+  if (run.has_address && record.address != run.next_address) {
+    const char* problem = record.address > run.next_address ? "leaves a gap after"
+                                                            : "overlaps";
+    throw conversion_error{record.line,
+                           "record at " + hex_text(record.address, 4) + " " + problem +
+                               " the previous record, which ends at " +
+                               hex_text(run.next_address - 1, 4) +
+                               "; the loader can place only one unbroken block"};
+  }
+  run.has_address = true;
+  run.next_address = record.address + record.data.size();
+}
+
+// One DATA line per VALUES_PER_RECORD bytes of the record. Lines that would
+// reach the FOR line are counted for the error message but not written.
+void write_data_lines(conversion_run& run, const srecord& record, std::ostream& loader) {
+  std::size_t size = record.data.size();
+  for (std::size_t start = 0; start < size; start += VALUES_PER_RECORD) {
+    std::size_t end = std::min(size, start + VALUES_PER_RECORD);
+    run.line_number += LINE_STEP;
+    run.value_count += static_cast<long long>(end - start);
+    if (run.line_number >= FOR_LINE_NUMBER) continue;
+    begin_data_line(loader, static_cast<int>(run.line_number));
+    for (std::size_t i = start; i < end; ++i) write_value(loader, record.data[i], i == start);
+    end_data_line(loader);
+  }
+}
+
+void check_program_size(const conversion_run& run) {
+  if (run.value_count == 0) {
+    throw conversion_error{0, "no program bytes: the file has no S1, S2 or S3 record with data"};
+  }
+  long long data_lines = run.line_number / LINE_STEP;
+  if (data_lines > MAX_DATA_LINES) {
+    throw conversion_error{
+        0, "program of " + std::to_string(run.value_count) + " bytes needs " +
+               std::to_string(data_lines) + " DATA lines, but only " +
+               std::to_string(MAX_DATA_LINES) + " fit below line " +
+               std::to_string(FOR_LINE_NUMBER) + " (at most " +
+               std::to_string(MAX_DATA_LINES * VALUES_PER_RECORD) + " bytes)"};
+  }
+}
+
+}  // namespace
+
+void convert(std::istream& s_records, std::ostream& loader) {
+  record_input input{s_records};
+  conversion_run run;
+  srecord record;
+  write_header(loader);
+  while (!run.end_of_data && read_record(input, record)) {
+    if (is_end_record(record)) {
+      run.end_of_data = true;
+    } else if (is_data_record(record) && !record.data.empty()) {
+      check_continuity(run, record);
+      write_data_lines(run, record, loader);
+    }
+  }
+  check_program_size(run);
+  write_trailer(loader, static_cast<int>(run.value_count));
+}

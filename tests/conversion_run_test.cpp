@@ -1,0 +1,170 @@
+#include "conversion_run.hpp"
+
+#include "format.hpp"
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> bytes_from(int first, int count) {
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < count; ++i) bytes.push_back(static_cast<std::uint8_t>(first + i));
+  return bytes;
+}
+
+// Records of 32 bytes each, following on from 0x37AC, one per line.
+std::string full_records(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += s_record('1', 0x37AC + 32 * i, bytes_from(i, 32)) + "\r\n";
+  }
+  return text;
+}
+
+std::string failure_of(const std::string& text) {
+  std::string failure;
+  convert_text(text, &failure);
+  return failure;
+}
+
+std::string data_lines_of(const std::string& loader) {
+  std::string header = COCO_HEADER;
+  std::size_t for_line = loader.find("2000 FOR");
+  return loader.substr(header.size(), for_line - header.size());
+}
+
+}  // namespace
+
+TEST(ConversionRun, OneFullRecordGivesTheExampleLoader) {
+  EXPECT_EQ(convert_text(std::string(EXAMPLE_RECORD) + "\r\n" + "S90337AC19\r\n"), EXAMPLE_LOADER);
+  EXPECT_EQ(convert_text(EXAMPLE_RECORD), EXAMPLE_LOADER);
+}
+
+TEST(ConversionRun, TakesOnlyDataBytesNeverChecksumsOrHeaders) {
+  // A header, a 31-byte record (one short of full), a short one, an end record:
+  // exactly the 35 data bytes become values.
+  std::string text = s_record('0', 0, {'M', '.', 'O', 'U', 'T'}) + "\r\n" +
+                     s_record('1', 0x37AC, bytes_from(100, 31)) + "\r\n" +
+                     s_record('1', 0x37CB, bytes_from(200, 4)) + "\r\n" +
+                     s_record('5', 2, {}) + "\r\n" + s_record('9', 0x37AC, {}) + "\r\n";
+  std::string loader = convert_text(text);
+  parsed_loader parsed = parse_loader(loader);
+  std::vector<int> expected;
+  for (int value = 100; value < 131; ++value) expected.push_back(value);
+  for (int value = 200; value < 204; ++value) expected.push_back(value);
+  EXPECT_EQ(parsed.problem, "");
+  EXPECT_EQ(parsed.values, expected);
+  EXPECT_EQ(parsed.for_bound, 34);
+  EXPECT_NE(data_lines_of(loader).find("\r\n\r\n20 DATA 200,201,202,203\r\n\r\n"), std::string::npos);
+}
+
+TEST(ConversionRun, LongRecordsContinueOnFurtherDataLinesOf32) {
+  std::string text = s_record('1', 0x37AC, bytes_from(0, 70)) + "\n" +
+                     s_record('1', 0x37AC + 70, bytes_from(70, 3)) + "\n";
+  std::string data = data_lines_of(convert_text(text));
+  EXPECT_EQ(data.substr(0, 8), "10 DATA ");
+  EXPECT_NE(data.find("\r\n\r\n20 DATA 32,33,"), std::string::npos);
+  EXPECT_NE(data.find("\r\n\r\n30 DATA 64,65,66,67,68,69\r\n\r\n40 DATA 70,71,72\r\n\r\n"),
+            std::string::npos);
+}
+
+TEST(ConversionRun, RecordsWithoutDataWriteNoDataLine) {
+  std::string text = s_record('1', 0x37AC, {1}) + "\n" + s_record('1', 0x9000, {}) + "\n" +
+                     s_record('1', 0x37AD, {2}) + "\n";
+  EXPECT_EQ(data_lines_of(convert_text(text)), "10 DATA 1\r\n\r\n20 DATA 2\r\n\r\n");
+}
+
+TEST(ConversionRun, BytesLandFromTheLoadAddressWhateverTheFirstRecordSays) {
+  // Any start address is fine; only the bytes and their order reach the loader.
+  std::string at_zero = s_record('3', 0, bytes_from(0, 32));
+  std::string loader = convert_text(at_zero);
+  EXPECT_EQ(loader, EXAMPLE_LOADER);
+}
+
+TEST(ConversionRun, NothingAfterAnEndRecordIsRead) {
+  for (char end_type : {'7', '8', '9'}) {
+    std::string text = std::string(EXAMPLE_RECORD) + "\n" + s_record(end_type, 0, {}) + "\n" +
+                       "this is not an S-record\n";
+    EXPECT_EQ(convert_text(text), EXAMPLE_LOADER) << "S" << end_type;
+  }
+}
+
+TEST(ConversionRun, RejectsAProgramThatIsNotOneUnbrokenBlock) {
+  std::string first = s_record('1', 0x37AC, bytes_from(0, 32)) + "\r\n";
+  EXPECT_EQ(failure_of(first + s_record('1', 0x3800, {1}) + "\r\n"),
+            "2: record at $3800 leaves a gap after the previous record, which ends at $37CB; "
+            "the loader can place only one unbroken block");
+  EXPECT_EQ(failure_of(first + s_record('1', 0x37C0, {1}) + "\r\n"),
+            "2: record at $37C0 overlaps the previous record, which ends at $37CB; "
+            "the loader can place only one unbroken block");
+}
+
+TEST(ConversionRun, RejectsInputWithoutProgramBytes) {
+  const std::string no_bytes =
+      "0: no program bytes: the file has no S1, S2 or S3 record with data";
+  EXPECT_EQ(failure_of(""), no_bytes);
+  EXPECT_EQ(failure_of("\r\n\r\n"), no_bytes);
+  EXPECT_EQ(failure_of("S00600004844521B\r\nS9030000FC\r\n"), no_bytes);
+  EXPECT_EQ(failure_of("S9030000FC\r\n" + std::string(EXAMPLE_RECORD)), no_bytes);
+}
+
+TEST(ConversionRun, DataLinesStopBelowTheForLine) {
+  std::string largest = convert_text(full_records(MAX_DATA_LINES));
+  parsed_loader parsed = parse_loader(largest);
+  EXPECT_EQ(parsed.problem, "");
+  EXPECT_EQ(parsed.for_bound, 6367);
+  EXPECT_NE(largest.find("\r\n\r\n1990 DATA 198,"), std::string::npos);
+
+  EXPECT_EQ(failure_of(full_records(MAX_DATA_LINES + 1)),
+            "0: program of 6400 bytes needs 200 DATA lines, but only 199 fit below line 2000 "
+            "(at most 6368 bytes)");
+  EXPECT_EQ(failure_of(full_records(MAX_DATA_LINES) + s_record('1', 0x37AC + 6368, {7}) +
+                       "\r\n" + s_record('1', 0x37AC + 6369, {8})),
+            "0: program of 6370 bytes needs 201 DATA lines, but only 199 fit below line 2000 "
+            "(at most 6368 bytes)");
+}
+
+TEST(ConversionRun, ErrorsBeyondTheLimitStillNameTheirLine) {
+  std::string text = full_records(MAX_DATA_LINES + 1) + "S1XX\r\n";
+  EXPECT_EQ(failure_of(text), "201: expected two hex digits for the byte count, found \"XX\"");
+}
+
+namespace {
+
+// A stream that delivers some text and then fails as a broken disk would.
+struct failing_buffer : std::streambuf {
+  std::string text;
+  bool delivered = false;
+  int_type underflow() override {
+    if (delivered) {
+      errno = EIO;
+      throw std::ios_base::failure("read failed");
+    }
+    delivered = true;
+    setg(text.data(), text.data(), text.data() + text.size());
+    return traits_type::to_int_type(text[0]);
+  }
+};
+
+}  // namespace
+
+TEST(ConversionRun, ReadErrorIsAFailureNotAnEarlyEnd) {
+  failing_buffer buffer;
+  buffer.text = std::string(EXAMPLE_RECORD) + "\r\n";
+  std::istream input(&buffer);
+  std::ostringstream loader;
+  try {
+    convert(input, loader);
+    FAIL() << "a read error passed for the end of the input";
+  } catch (const conversion_error& error) {
+    EXPECT_EQ(error.line, 0);
+    EXPECT_EQ(error.message, "cannot read: Input/output error");
+  }
+}
