@@ -1,0 +1,47 @@
+// pokeloader: turns the assembler's S-record file into a Color BASIC loader.
+// No arguments, no configuration; silent on success, one line on stderr and
+// exit status 1 on any failure, with the previous loader left untouched.
+
+#include "conversion_run.hpp"
+#include "errno_text.hpp"
+#include "format.hpp"
+#include "output_file.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+// "pokeloader: <path>:<line>: <message>", the line left out when it is 0.
+int report_failure(const std::string& path, int line, const std::string& message) {
+  std::string text = "pokeloader: " + path;
+  if (line > 0) text += ":" + std::to_string(line);
+  text += ": " + message + "\n";
+  std::fputs(text.c_str(), stderr);
+  return EXIT_FAILURE;
+}
+
+}  // namespace
+
+int main() {
+  errno = 0;
+  std::ifstream s_records(INPUT_PATH, std::ios::binary);
+  if (!s_records) return report_failure(INPUT_PATH, 0, errno_text("cannot open"));
+
+  // The loader is held in memory until it is complete: its size is bounded
+  // by the DATA line limit, and the old file must stay intact on any error.
+  std::ostringstream loader;
+  try {
+    convert(s_records, loader);
+  } catch (const conversion_error& error) {
+    return report_failure(INPUT_PATH, error.line, error.message);
+  }
+  if (auto error = replace_file(OUTPUT_PATH, loader.view())) {
+    return report_failure(error->path, 0, error->message);
+  }
+  return EXIT_SUCCESS;
+}
