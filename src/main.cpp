@@ -19,8 +19,8 @@ namespace {
 // "pokeloader: <path>:<line>: <message>", the line left out when it is 0.
 int report_failure(const std::string& path, int line, const std::string& message) {
   std::string text = "pokeloader: " + path;
-  if (line > 0) text += ":" + std::to_string(line);
-  text += ": " + message + "\n";
+  if (line > 0) text.append(":").append(std::to_string(line));
+  text.append(": ").append(message).append("\n");
   std::fputs(text.c_str(), stderr);
   return EXIT_FAILURE;
 }

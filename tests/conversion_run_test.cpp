@@ -19,11 +19,12 @@ std::vector<std::uint8_t> bytes_from(int first, int count) {
   return bytes;
 }
 
-// Records of 32 bytes each, following on from 0x37AC, one per line.
+// Records of 32 bytes each, following on from 0x37AC, one per line; 24-bit
+// addresses leave room for far more than the loader takes.
 std::string full_records(int count) {
   std::string text;
   for (int i = 0; i < count; ++i) {
-    text += s_record('1', 0x37AC + 32 * i, bytes_from(i, 32)) + "\r\n";
+    text += s_record('2', 0x37AC + 32 * i, bytes_from(i, 32)) + "\r\n";
   }
   return text;
 }
@@ -131,9 +132,31 @@ TEST(ConversionRun, DataLinesStopBelowTheForLine) {
             "(at most 6368 bytes)");
 }
 
+TEST(ConversionRun, LoaderTextStopsGrowingPastTheLimit) {
+  // Ten times the limit: counted to the end for the message, but nothing past
+  // line 1990 is held, so memory does not follow the input's size.
+  std::istringstream input(full_records(10 * MAX_DATA_LINES));
+  std::ostringstream loader;
+  try {
+    convert(input, loader);
+    FAIL() << "a program of 1990 DATA lines was accepted";
+  } catch (const conversion_error& error) {
+    EXPECT_EQ(error.message,
+              "program of 63680 bytes needs 1990 DATA lines, but only 199 fit below line 2000 "
+              "(at most 6368 bytes)");
+  }
+  EXPECT_LT(loader.str().size(), 30000u);
+  EXPECT_EQ(loader.str().find("2000 DATA"), std::string::npos);
+}
+
 TEST(ConversionRun, ErrorsBeyondTheLimitStillNameTheirLine) {
   std::string text = full_records(MAX_DATA_LINES + 1) + "S1XX\r\n";
   EXPECT_EQ(failure_of(text), "201: expected two hex digits for the byte count, found \"XX\"");
+}
+
+TEST(ConversionRun, ALineWithoutEndStopsAtItsByteCount) {
+  std::string endless = "S1FF0000" + std::string(8 << 20, '0');
+  EXPECT_EQ(failure_of(endless), "1: record is longer than its byte count $FF says");
 }
 
 namespace {

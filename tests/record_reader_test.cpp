@@ -21,7 +21,8 @@ std::string read_all(const std::string& text) {
     char head[32];
     std::snprintf(head, sizeof head, "%d:S%c@%04X:", record.line, record.type,
                   static_cast<unsigned>(record.address));
-    summary += (summary.empty() ? "" : " ") + std::string(head);
+    if (!summary.empty()) summary += ' ';
+    summary += head;
     for (std::uint8_t byte : record.data) {
       char pair[3];
       std::snprintf(pair, sizeof pair, "%02X", byte);
