@@ -33,7 +33,7 @@ void check_continuity(conversion_run& run, const srecord& record) {
                                "; the loader can place only one unbroken block"};
   }
   run.has_address = true;
-  run.next_address = record.address + record.data.size();
+  run.next_address = std::uint64_t{record.address} + record.data.size();
 }
 
 // One DATA line per VALUES_PER_RECORD bytes of the record. Lines that would

@@ -17,7 +17,7 @@
 namespace {
 
 // "pokeloader: <path>:<line>: <message>", the line left out when it is 0.
-int report_failure(const std::string& path, int line, const std::string& message) {
+int report_failure(const std::string& path, long long line, const std::string& message) {
   std::string text = "pokeloader: " + path;
   if (line > 0) text.append(":").append(std::to_string(line));
   text.append(": ").append(message).append("\n");

@@ -11,20 +11,20 @@
 
 // What is wrong with the input. line is 0 when no single line is to blame.
 struct conversion_error {
-  int line;
+  long long line;
   std::string message;
 };
 
 // The reader's place in the text. Lines end in CR, LF or CR LF alike.
 struct record_input {
   std::istream& text;
-  int line = 1;        // line of the next character
+  long long line = 1;  // line of the next character; wide, as a file may hold any number
   bool ended = false;  // end of the text (or Ctrl-Z) met: nothing more is read
 };
 
 struct srecord {
   char type = 0;  // the digit after 'S'
-  int line = 0;   // line the record stands on
+  long long line = 0;  // line the record stands on
   int byte_count = 0;
   std::uint32_t address = 0;
   std::vector<std::uint8_t> data;

@@ -19,7 +19,7 @@ std::string read_all(const std::string& text) {
   std::string summary;
   while (read_record(input, record)) {
     char head[32];
-    std::snprintf(head, sizeof head, "%d:S%c@%04X:", record.line, record.type,
+    std::snprintf(head, sizeof head, "%lld:S%c@%04X:", record.line, record.type,
                   static_cast<unsigned>(record.address));
     if (!summary.empty()) summary += ' ';
     summary += head;
