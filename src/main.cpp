@@ -1,7 +1,9 @@
 // pokeloader: turns the assembler's S-record file into a Color BASIC loader.
-// No arguments, no configuration; silent on success, one line on stderr and
-// exit status 1 on any failure, with the previous loader left untouched.
+// No arguments, no configuration; silent on success (but for a warning when
+// the loader is too large to run safely), one line on stderr and exit status
+// 1 on any failure, with the previous loader left untouched.
 
+#include "basic_memory.hpp"
 #include "conversion_run.hpp"
 #include "errno_text.hpp"
 #include "format.hpp"
@@ -25,6 +27,12 @@ int report_failure(const std::string& path, long long line, const std::string& m
   return EXIT_FAILURE;
 }
 
+void report_warning(const std::string& message) {
+  std::string text = "pokeloader: warning: ";
+  text.append(message).append("\n");
+  std::fputs(text.c_str(), stderr);
+}
+
 }  // namespace
 
 int main() {
@@ -43,5 +51,6 @@ int main() {
   if (auto error = replace_file(OUTPUT_PATH, loader.view())) {
     return report_failure(error->path, 0, error->message);
   }
+  if (auto warning = memory_warning(stored_program_size(loader.view()))) report_warning(*warning);
   return EXIT_SUCCESS;
 }

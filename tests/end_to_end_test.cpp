@@ -131,3 +131,23 @@ TEST(EndToEnd, LoaderThatCannotBeReplacedIsAFailure) {
   EXPECT_TRUE(fs::is_directory(folder.output));
   EXPECT_FALSE(folder.temporary_left());
 }
+
+TEST(EndToEnd, WarnsWhenTheLoaderWouldOverwriteItselfButStillWritesIt) {
+  // 1042 three-digit values just fit below 14252 under Disk Extended Color
+  // BASIC; one more does not.
+  const std::string warning =
+      "pokeloader: warning: the loader takes 4511 bytes as a BASIC program, so its own POKEs "
+      "from 14252 on would overwrite it under Disk Extended Color BASIC (program from 9729); it "
+      "fits under Extended Color BASIC (from 7681, 2046 bytes left for your lines after 2050) and "
+      "Color BASIC (from 1537, 8190 bytes left for your lines after 2050)\n";
+  for (int count : {1042, 1043}) {
+    tool_folder folder;
+    std::string program = repeated_byte_program(200, count);
+    write_file(folder.input, program);
+    run_result result = folder.run();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, count == 1042 ? "" : warning);
+    EXPECT_EQ(read_file(folder.output), convert_text(program)) << count;
+  }
+}

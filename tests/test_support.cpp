@@ -3,6 +3,7 @@
 #include "conversion_run.hpp"
 #include "format.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -50,6 +51,15 @@ std::string s_record(char type, std::uint32_t address, const std::vector<std::ui
     line += pair;
   }
   return line;
+}
+
+std::string repeated_byte_program(std::uint8_t value, int count) {
+  std::string text;
+  for (int at = 0; at < count; at += 32) {
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min(32, count - at)), value);
+    text += s_record('1', static_cast<std::uint32_t>(0x37AC + at), data) + "\r\n";
+  }
+  return text;
 }
 
 std::string convert_text(const std::string& s_records, std::string* failure) {

@@ -15,6 +15,9 @@ extern const char EXAMPLE_RECORD[];
 // One S-record line, without its line end, with a correct checksum.
 std::string s_record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data);
 
+// S1 records of 32 bytes from 0x37AC holding count copies of value.
+std::string repeated_byte_program(std::uint8_t value, int count);
+
 // Runs the conversion in memory. On failure answers "<line>: <message>"
 // through failure and an empty loader.
 std::string convert_text(const std::string& s_records, std::string* failure = nullptr);
