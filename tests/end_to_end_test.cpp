@@ -1,13 +1,10 @@
 // Runs the built pokeloader the way a user does: from a folder that holds
 // c:/coco/as11, with nothing on the command line that matters.
-#include "temp_folder.hpp"
 #include "test_support.hpp"
+#include "tool_folder.hpp"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -16,31 +13,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const char OLD_LOADER[] = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
-
-struct run_result {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-struct tool_folder {
-  temp_folder home;
-  fs::path as11 = home.path / "c:" / "coco" / "as11";
-  fs::path input = as11 / "M.OUT";
-  fs::path output = as11 / "line.bas";
-
-  tool_folder() { fs::create_directories(as11); }
-
-  run_result run(const std::string& arguments = "") {
-    std::string command = "cd '" + home.path.string() + "' && '" POKELOADER_BINARY "' " +
-                          arguments + " >out.txt 2>err.txt";
-    int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(home.path / "out.txt"),
-            read_file(home.path / "err.txt")};
-  }
-
-  bool temporary_left() const { return fs::exists(as11 / "line.bas.tmp"); }
-};
 
 }  // namespace
 

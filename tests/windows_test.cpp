@@ -1,0 +1,103 @@
+// pokeloader.exe, the Windows console program, run under Wine in a private
+// prefix: it must open the real C:\coco\as11 of a Windows machine and behave
+// exactly as the native build does, byte for byte.
+#include "tool_folder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string missing_windows_tools() {
+  if (std::string(POKELOADER_WINDOWS_EXE).empty()) {
+    return "x86_64-w64-mingw32-g++ (Debian g++-mingw-w64-x86-64) was not found when the build "
+           "was configured, so pokeloader.exe was not built";
+  }
+  if (std::system("command -v wine >/dev/null 2>&1") != 0) {
+    return "wine (Debian packages wine, wine64) is not installed";
+  }
+  return "";
+}
+
+// A Wine prefix in a temporary folder. Its drive_c is the C: drive the
+// program sees, so it really opens "c:/coco/as11/M.OUT".
+struct wine_prefix {
+  temp_folder home;
+  fs::path as11 = home.path / "drive_c" / "coco" / "as11";
+  std::string environment = "env -u DISPLAY WINEPREFIX='" + home.path.string() +
+                            "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' ";
+
+  // The first start builds the prefix, takes some seconds and prints Wine's
+  // own notes; doing it here keeps those out of the runs that are checked.
+  wine_prefix() {
+    run_in(home.path, environment + "wineboot -i");
+    fs::create_directories(as11);
+  }
+  ~wine_prefix() { std::system((environment + "wineserver -k >/dev/null 2>&1").c_str()); }
+
+  run_result run() { return run_in(home.path, environment + "wine '" POKELOADER_WINDOWS_EXE "'"); }
+};
+
+std::string with_line_ends(std::string text, const std::string& line_end) {
+  std::string converted;
+  for (std::size_t at; (at = text.find("\r\n")) != std::string::npos; text.erase(0, at + 2)) {
+    converted += text.substr(0, at) + line_end;
+  }
+  return converted + text;
+}
+
+}  // namespace
+
+TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
+  if (std::string why = missing_windows_tools(); !why.empty()) GTEST_SKIP() << why;
+  const std::string example = read_file(fs::path(EXAMPLES_DIR) / "M.OUT");
+  const std::string first_record = example.substr(0, example.find("\r\n") + 2);
+  struct windows_case {
+    const char* name;
+    std::string input;
+    int status;
+  };
+  const std::vector<windows_case> cases = {
+      {"the example, CR LF", example, 0},
+      {"the example, LF only", with_line_ends(example, "\n"), 0},
+      {"the example, CR only", with_line_ends(example, "\r"), 0},
+      {"a loader large enough to warn", repeated_byte_program(200, 1043), 0},
+      {"a bad pair", first_record + "S1XX\r\n", 1},
+      {"no program bytes", "S9030000FC\r\n", 1},
+      {"a gap", first_record + s_record('1', 0x3800, {1}) + "\r\n", 1},
+  };
+  const std::string old_loader = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
+  wine_prefix windows;
+  for (const windows_case& c : cases) {
+    tool_folder native;
+    write_file(native.input, c.input);
+    write_file(native.output, old_loader);
+    write_file(windows.as11 / "M.OUT", c.input);
+    write_file(windows.as11 / "line.bas", old_loader);
+
+    run_result expected = native.run();
+    run_result actual = windows.run();
+    EXPECT_EQ(expected.status, c.status) << c.name;
+    EXPECT_EQ(actual.status, expected.status) << c.name;
+    // Console text on Windows ends its lines in CR LF.
+    EXPECT_EQ(with_line_ends(actual.err, "\n"), expected.err) << c.name;
+    EXPECT_EQ(read_file(windows.as11 / "line.bas"), read_file(native.output)) << c.name;
+    EXPECT_FALSE(fs::exists(windows.as11 / "line.bas.tmp")) << c.name;
+    if (c.status != 0) {
+      EXPECT_EQ(read_file(windows.as11 / "line.bas"), old_loader) << c.name;
+    }
+  }
+  // And with no input at all: an error, and no loader made.
+  fs::remove(windows.as11 / "M.OUT");
+  fs::remove(windows.as11 / "line.bas");
+  run_result missing = windows.run();
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: No such file or directory\r\n");
+  EXPECT_TRUE(fs::is_empty(windows.as11));
+}
