@@ -38,7 +38,7 @@ void check_continuity(conversion_run& run, const srecord& record) {
 
 // One DATA line per VALUES_PER_RECORD bytes of the record. Lines that would
 // reach the FOR line are counted for the error message but not written.
-void write_data_lines(conversion_run& run, const srecord& record, std::ostream& loader) {
+void write_data_lines(conversion_run& run, const srecord& record, std::string& loader) {
   std::size_t size = record.data.size();
   for (std::size_t start = 0; start < size; start += VALUES_PER_RECORD) {
     std::size_t end = std::min(size, start + VALUES_PER_RECORD);
@@ -68,7 +68,7 @@ void check_program_size(const conversion_run& run) {
 
 }  // namespace
 
-void convert(std::istream& s_records, std::ostream& loader) {
+void convert(std::istream& s_records, std::string& loader) {
   record_input input{s_records};
   conversion_run run;
   srecord record;

@@ -5,9 +5,9 @@
 #include "record_reader.hpp"
 
 #include <istream>
-#include <ostream>
+#include <string>
 
-// Reads the whole program from s_records and writes its loader to loader.
+// Reads the whole program from s_records and appends its loader to loader.
 // Throws conversion_error when the text is not a program the loader can
 // place; the caller must then discard whatever reached loader.
-void convert(std::istream& s_records, std::ostream& loader);
+void convert(std::istream& s_records, std::string& loader);

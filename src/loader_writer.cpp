@@ -6,35 +6,39 @@
 
 namespace {
 
-// Decimal without the stream's locale, so no host setting can ever group
-// digits or change the loader's bytes.
-void write_decimal(std::ostream& loader, int number) {
+// Decimal without any locale, so no host setting can ever group digits or
+// change the loader's bytes.
+void write_decimal(std::string& loader, int number) {
   char digits[16];
   auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
   (void)error;  // 16 characters hold any int
-  loader.write(digits, end - digits);
+  loader.append(digits, static_cast<std::size_t>(end - digits));
 }
 
 }  // namespace
 
-void write_header(std::ostream& loader) { loader << COCO_HEADER; }
+void write_header(std::string& loader) { loader += COCO_HEADER; }
 
-void begin_data_line(std::ostream& loader, int line_number) {
+void begin_data_line(std::string& loader, int line_number) {
   write_decimal(loader, line_number);
-  loader << " DATA ";
+  loader += " DATA ";
 }
 
-void write_value(std::ostream& loader, int value, bool first) {
-  if (!first) loader << ',';
+void write_value(std::string& loader, int value, bool first) {
+  if (!first) loader += ',';
   write_decimal(loader, value);
 }
 
 // Every text line of the loader is followed by an empty line.
-void end_data_line(std::ostream& loader) { loader << LINE_BREAK << LINE_BREAK; }
+void end_data_line(std::string& loader) {
+  loader += LINE_BREAK;
+  loader += LINE_BREAK;
+}
 
-void write_trailer(std::ostream& loader, int value_count) {
+void write_trailer(std::string& loader, int value_count) {
   write_decimal(loader, FOR_LINE_NUMBER);
-  loader << FOR_LINE_TEXT;
+  loader += FOR_LINE_TEXT;
   write_decimal(loader, value_count - 1);
-  loader << LINE_BREAK << LINE_BREAK << COCO_TRAILER;
+  end_data_line(loader);
+  loader += COCO_TRAILER;
 }

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -42,15 +41,15 @@ int main() {
 
   // The loader is held in memory until it is complete: its size is bounded
   // by the DATA line limit, and the old file must stay intact on any error.
-  std::ostringstream loader;
+  std::string loader;
   try {
     convert(s_records, loader);
   } catch (const conversion_error& error) {
     return report_failure(INPUT_PATH, error.line, error.message);
   }
-  if (auto error = replace_file(OUTPUT_PATH, loader.view())) {
+  if (auto error = replace_file(OUTPUT_PATH, loader)) {
     return report_failure(error->path, 0, error->message);
   }
-  if (auto warning = memory_warning(stored_program_size(loader.view()))) report_warning(*warning);
+  if (auto warning = memory_warning(stored_program_size(loader))) report_warning(*warning);
   return EXIT_SUCCESS;
 }

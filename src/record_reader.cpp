@@ -46,22 +46,40 @@ std::string shown(int c) {
   return escaped;
 }
 
-// The end of the text, a Ctrl-Z and a read error all stop reading for good;
-// only the read error is a failure.
-int next_char(record_input& input) {
-  if (input.ended) return EOF;
-  int c = input.text.get();
-  if (c == EOF && input.text.bad()) throw conversion_error{0, errno_text("cannot read")};
-  if (c == EOF || c == DOS_END_OF_FILE) {
+// Answers false at the end of the text. A read error is a failure, never
+// taken for the end: the loader would silently lose the rest of the program.
+bool fill_block(record_input& input) {
+  if (input.ended) return false;
+  input.text.read(input.block.data(), static_cast<std::streamsize>(input.block.size()));
+  if (input.text.bad()) throw conversion_error{0, errno_text("cannot read")};
+  input.filled = static_cast<std::size_t>(input.text.gcount());
+  input.next = 0;
+  input.ended = input.filled == 0;
+  return !input.ended;
+}
+
+// The next character without taking it; EOF at the end of the text, which
+// a Ctrl-Z also marks, as DOS tools may close a text file with one.
+int peek_char(record_input& input) {
+  if (input.next == input.filled && !fill_block(input)) return EOF;
+  int c = static_cast<unsigned char>(input.block[input.next]);
+  if (c == DOS_END_OF_FILE) {
     input.ended = true;
+    input.next = input.filled;
     return EOF;
   }
   return c;
 }
 
+int next_char(record_input& input) {
+  int c = peek_char(input);
+  if (c != EOF) ++input.next;
+  return c;
+}
+
 // c is the line end's first character, already read; CR LF counts once.
 void finish_line(record_input& input, int c) {
-  if (c == '\r' && input.text.peek() == '\n') input.text.get();
+  if (c == '\r' && peek_char(input) == '\n') ++input.next;
   ++input.line;
 }
 

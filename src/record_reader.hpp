@@ -4,6 +4,8 @@
 // by its byte count, and nothing else is kept.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -16,10 +18,15 @@ struct conversion_error {
 };
 
 // The reader's place in the text. Lines end in CR, LF or CR LF alike.
+// The text is read in blocks: one call into the stream per block, not per
+// character, with the block's size the only memory it takes.
 struct record_input {
   std::istream& text;
   long long line = 1;  // line of the next character; wide, as a file may hold any number
   bool ended = false;  // end of the text (or Ctrl-Z) met: nothing more is read
+  std::array<char, 4096> block{};
+  std::size_t next = 0;    // position of the next character in block
+  std::size_t filled = 0;  // characters of block that hold text
 };
 
 struct srecord {

@@ -136,7 +136,7 @@ TEST(ConversionRun, LoaderTextStopsGrowingPastTheLimit) {
   // Ten times the limit: counted to the end for the message, but nothing past
   // line 1990 is held, so memory does not follow the input's size.
   std::istringstream input(full_records(10 * MAX_DATA_LINES));
-  std::ostringstream loader;
+  std::string loader;
   try {
     convert(input, loader);
     FAIL() << "a program of 1990 DATA lines was accepted";
@@ -145,8 +145,8 @@ TEST(ConversionRun, LoaderTextStopsGrowingPastTheLimit) {
               "program of 63680 bytes needs 1990 DATA lines, but only 199 fit below line 2000 "
               "(at most 6368 bytes)");
   }
-  EXPECT_LT(loader.str().size(), 30000u);
-  EXPECT_EQ(loader.str().find("2000 DATA"), std::string::npos);
+  EXPECT_LT(loader.size(), 30000u);
+  EXPECT_EQ(loader.find("2000 DATA"), std::string::npos);
 }
 
 TEST(ConversionRun, ErrorsBeyondTheLimitStillNameTheirLine) {
@@ -182,7 +182,7 @@ TEST(ConversionRun, ReadErrorIsAFailureNotAnEarlyEnd) {
   failing_buffer buffer;
   buffer.text = std::string(EXAMPLE_RECORD) + "\r\n";
   std::istream input(&buffer);
-  std::ostringstream loader;
+  std::string loader;
   try {
     convert(input, loader);
     FAIL() << "a read error passed for the end of the input";

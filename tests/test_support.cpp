@@ -64,7 +64,7 @@ std::string repeated_byte_program(std::uint8_t value, int count) {
 
 std::string convert_text(const std::string& s_records, std::string* failure) {
   std::istringstream input(s_records);
-  std::ostringstream loader;
+  std::string loader;
   try {
     convert(input, loader);
   } catch (const conversion_error& error) {
@@ -73,7 +73,7 @@ std::string convert_text(const std::string& s_records, std::string* failure) {
     return "";
   }
   if (failure != nullptr) failure->clear();
-  return loader.str();
+  return loader;
 }
 
 namespace {

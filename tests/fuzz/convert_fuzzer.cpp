@@ -42,13 +42,13 @@ void check_failure(const conversion_error& error) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream s_records(std::string(reinterpret_cast<const char*>(data), size));
-  std::ostringstream loader;
+  std::string loader;
   try {
     convert(s_records, loader);
   } catch (const conversion_error& error) {
     check_failure(error);
     return 0;
   }
-  check_loader(loader.str());
+  check_loader(loader);
   return 0;
 }
