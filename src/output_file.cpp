@@ -12,11 +12,26 @@
 
 namespace {
 
+#ifdef _WIN32
+// The system's own wording, as the user sees it elsewhere on Windows.
+std::string windows_error_text(DWORD code) {
+  char text[256];
+  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                nullptr, code, 0, text, sizeof text, nullptr);
+  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
+                        text[length - 1] == '.' || text[length - 1] == ' ')) {
+    --length;
+  }
+  if (length == 0) return "Windows error " + std::to_string(code);
+  return std::string(text, length);
+}
+#endif
+
 // Windows' C rename refuses to replace an existing file; MoveFileEx does.
 std::optional<std::string> rename_over(const std::string& from, const std::string& to) {
 #ifdef _WIN32
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return std::nullopt;
-  return "cannot replace: Windows error " + std::to_string(GetLastError());
+  return "cannot replace: " + windows_error_text(GetLastError());
 #else
   errno = 0;
   if (std::rename(from.c_str(), to.c_str()) == 0) return std::nullopt;

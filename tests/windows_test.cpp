@@ -93,9 +93,21 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
       EXPECT_EQ(read_file(windows.as11 / "line.bas"), old_loader) << c.name;
     }
   }
+  // A loader that cannot be replaced (a folder stands in its place): an
+  // error in Windows' own words, and the folder as it was.
+  write_file(windows.as11 / "M.OUT", example);
+  fs::remove(windows.as11 / "line.bas");
+  fs::create_directory(windows.as11 / "line.bas");
+  run_result blocked = windows.run();
+  EXPECT_EQ(blocked.status, 1);
+  EXPECT_EQ(blocked.err.substr(0, 51), "pokeloader: c:/coco/as11/line.bas: cannot replace: ");
+  EXPECT_EQ(blocked.err.find('\n'), blocked.err.size() - 1) << blocked.err;
+  EXPECT_TRUE(fs::is_directory(windows.as11 / "line.bas"));
+  EXPECT_FALSE(fs::exists(windows.as11 / "line.bas.tmp"));
+  fs::remove(windows.as11 / "line.bas");
+
   // And with no input at all: an error, and no loader made.
   fs::remove(windows.as11 / "M.OUT");
-  fs::remove(windows.as11 / "line.bas");
   run_result missing = windows.run();
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: No such file or directory\r\n");
