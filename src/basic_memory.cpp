@@ -17,12 +17,11 @@ int tokenized_size(std::string_view text) {
     for (std::string_view candidate : LOADER_KEYWORDS) {
       if (text.starts_with(candidate)) keyword = candidate;
     }
+    ++size;
     if (keyword.empty()) {
-      ++size;
       text.remove_prefix(1);
       continue;
     }
-    ++size;
     text.remove_prefix(keyword.size());
     if (keyword == "DATA" || keyword == "REM") return size + static_cast<int>(text.size());
   }

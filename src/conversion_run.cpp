@@ -16,14 +16,13 @@ struct conversion_run {
   long long line_number = 0;  // number of the last DATA line begun
   long long value_count = 0;  // program bytes seen so far
   bool end_of_data = false;   // an end record was read
-  bool has_address = false;
-  std::uint64_t next_address = 0;  // where the next data record must begin
+  std::uint64_t next_address = 0;  // where the next data record must begin, once one was read
 };
 
 // The loader POKEs one unbroken block from a single start address, so each
 // record has to carry on exactly where the one before it stopped.
 void check_continuity(conversion_run& run, const srecord& record) {
-  if (run.has_address && record.address != run.next_address) {
+  if (run.value_count > 0 && record.address != run.next_address) {
     const char* problem = record.address > run.next_address ? "leaves a gap after"
                                                             : "overlaps";
     throw conversion_error{record.line,
@@ -32,7 +31,6 @@ void check_continuity(conversion_run& run, const srecord& record) {
                                hex_text(run.next_address - 1, 4) +
                                "; the loader can place only one unbroken block"};
   }
-  run.has_address = true;
   run.next_address = std::uint64_t{record.address} + record.data.size();
 }
 

@@ -19,16 +19,6 @@ std::vector<std::uint8_t> bytes_from(int first, int count) {
   return bytes;
 }
 
-// Records of 32 bytes each, following on from 0x37AC, one per line; 24-bit
-// addresses leave room for far more than the loader takes.
-std::string full_records(int count) {
-  std::string text;
-  for (int i = 0; i < count; ++i) {
-    text += s_record('2', 0x37AC + 32 * i, bytes_from(i, 32)) + "\r\n";
-  }
-  return text;
-}
-
 std::string failure_of(const std::string& text) {
   std::string failure;
   convert_text(text, &failure);

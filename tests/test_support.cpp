@@ -53,6 +53,16 @@ std::string s_record(char type, std::uint32_t address, const std::vector<std::ui
   return line;
 }
 
+std::string full_records(int count) {
+  std::string text;
+  for (int record = 0; record < count; ++record) {
+    std::vector<std::uint8_t> data;
+    for (int i = 0; i < 32; ++i) data.push_back(static_cast<std::uint8_t>(record + i));
+    text += s_record('2', static_cast<std::uint32_t>(0x37AC + 32 * record), data) + "\r\n";
+  }
+  return text;
+}
+
 std::string repeated_byte_program(std::uint8_t value, int count) {
   std::string text;
   for (int at = 0; at < count; at += 32) {

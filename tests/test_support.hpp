@@ -15,6 +15,11 @@ extern const char EXAMPLE_RECORD[];
 // One S-record line, without its line end, with a correct checksum.
 std::string s_record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data);
 
+// count records of 32 bytes following on from 0x37AC, record i holding
+// i, i+1, ... i+31; 24-bit addresses leave room for far more than the
+// loader takes.
+std::string full_records(int count);
+
 // S1 records of 32 bytes from 0x37AC holding count copies of value.
 std::string repeated_byte_program(std::uint8_t value, int count);
 
