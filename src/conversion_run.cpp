@@ -2,6 +2,7 @@
 
 #include "format.hpp"
 #include "loader_writer.hpp"
+#include "record_reader.hpp"
 
 #include <algorithm>
 #include <cstddef>
@@ -17,12 +18,18 @@ struct conversion_run {
   long long value_count = 0;  // program bytes seen so far
   bool end_of_data = false;   // an end record was read
   std::uint64_t next_address = 0;  // where the next data record must begin, once one was read
+  long long data_records = 0;      // S1, S2 and S3 records read, for the S5/S6 count
+  program_summary program;
 };
+
+record_mark mark_of(const srecord& record) { return {record.line, record.type, record.address}; }
 
 // The loader POKEs one unbroken block from a single start address, so each
 // record has to carry on exactly where the one before it stopped.
 void check_continuity(conversion_run& run, const srecord& record) {
-  if (run.value_count > 0 && record.address != run.next_address) {
+  if (run.value_count == 0) {
+    run.program.start = mark_of(record);
+  } else if (record.address != run.next_address) {
     const char* problem = record.address > run.next_address ? "leaves a gap after"
                                                             : "overlaps";
     throw conversion_error{record.line,
@@ -32,6 +39,28 @@ void check_continuity(conversion_run& run, const srecord& record) {
                                "; the loader can place only one unbroken block"};
   }
   run.next_address = std::uint64_t{record.address} + record.data.size();
+}
+
+// An S5 or S6 record counts the data records before it: a different number
+// means records went missing (or came from elsewhere) on the way, and the
+// program in the loader would not be the one assembled.
+void check_record_count(const conversion_run& run, const srecord& record) {
+  if (record.address == run.data_records) return;
+  throw conversion_error{
+      record.line, "the S" + std::string(1, record.type) + " record counts " +
+                       std::to_string(record.address) + " data records before it, but " +
+                       std::to_string(run.data_records) +
+                       " were read: records were lost or added; assemble the program again"};
+}
+
+void tally_checksum(checksum_tally& tally, const srecord& record) {
+  int expected = expected_checksum(record);
+  if (record.checksum == expected) return;
+  if (tally.mismatches++ == 0) {
+    tally.first_line = record.line;
+    tally.first_found = record.checksum;
+    tally.first_expected = expected;
+  }
 }
 
 // One DATA line per VALUES_PER_RECORD bytes of the record. Lines that would
@@ -46,6 +75,21 @@ void write_data_lines(conversion_run& run, const srecord& record, std::string& l
     begin_data_line(loader, static_cast<int>(run.line_number));
     for (std::size_t i = start; i < end; ++i) write_value(loader, record.data[i], i == start);
     end_data_line(loader);
+  }
+}
+
+void take_record(conversion_run& run, const srecord& record, std::string& loader) {
+  tally_checksum(run.program.checksums, record);
+  if (is_end_record(record)) {
+    run.end_of_data = true;
+    run.program.end = mark_of(record);
+  } else if (is_count_record(record)) {
+    check_record_count(run, record);
+  } else if (is_data_record(record)) {
+    ++run.data_records;
+    if (record.data.empty()) return;
+    check_continuity(run, record);
+    write_data_lines(run, record, loader);
   }
 }
 
@@ -66,19 +110,35 @@ void check_program_size(const conversion_run& run) {
 
 }  // namespace
 
-void convert(std::istream& s_records, std::string& loader) {
+program_summary convert(std::istream& s_records, std::string& loader) {
   record_input input{s_records};
   conversion_run run;
   srecord record;
   write_header(loader);
-  while (!run.end_of_data && read_record(input, record)) {
-    if (is_end_record(record)) {
-      run.end_of_data = true;
-    } else if (is_data_record(record) && !record.data.empty()) {
-      check_continuity(run, record);
-      write_data_lines(run, record, loader);
-    }
-  }
+  while (!run.end_of_data && read_record(input, record)) take_record(run, record, loader);
   check_program_size(run);
   write_trailer(loader, static_cast<int>(run.value_count));
+  run.program.byte_count = run.value_count;
+  return run.program;
+}
+
+std::vector<conversion_warning> input_warnings(const program_summary& program) {
+  std::vector<conversion_warning> warnings;
+  const checksum_tally& sums = program.checksums;
+  if (sums.mismatches > 0) {
+    std::string how_many = sums.mismatches == 1
+                               ? "the only record that does not match"
+                               : std::to_string(sums.mismatches) + " records in all do not match";
+    warnings.push_back({sums.first_line,
+                        "checksum " + hex_text(static_cast<std::uint64_t>(sums.first_found), 2) +
+                            ", expected " +
+                            hex_text(static_cast<std::uint64_t>(sums.first_expected), 2) + " (" +
+                            how_many +
+                            "): M.OUT may be damaged; assemble again unless you patched it by hand"});
+  }
+  if (!program.end) {
+    warnings.push_back({0, "no S9, S8 or S7 end record: M.OUT may have been cut short; check that "
+                           "the last DATA line ends with the program's last bytes"});
+  }
+  return warnings;
 }

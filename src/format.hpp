@@ -75,30 +75,5 @@ inline constexpr char COCO_TRAILER[] =
     "2050 REM BEGIN CLIENT SECTION\r\n"
     "\r\n";
 
-// ---- The loader inside the CoCo ---------------------------------------------
-
 // The POKE loop puts the program's first byte here (the 14252 of line 2020).
 inline constexpr int LOAD_ADDRESS = 14252;
-
-// Color BASIC stores each program line as a 2-byte link, a 2-byte line
-// number, the tokenized text and a 0 byte; a 2-byte zero link ends the
-// program. Each keyword is one byte; after DATA or REM the text is kept as
-// typed. The space after the line number is not stored.
-inline constexpr int STORED_LINE_OVERHEAD = 2 + 2 + 1;
-inline constexpr int STORED_PROGRAM_END = 2;
-inline constexpr const char* LOADER_KEYWORDS[] = {"REM", "DATA", "FOR", "TO", "READ", "POKE", "NEXT"};
-
-// The loop's variables I and K, 7 bytes each, follow the program text.
-inline constexpr int LOADER_VARIABLES_SIZE = 2 * 7;
-
-// Where program text begins under each BASIC the CoCo 2 may run, the one
-// that leaves the least room first.
-struct basic_variant {
-  const char* name;
-  int program_start;
-};
-inline constexpr basic_variant BASIC_VARIANTS[] = {
-    {"Disk Extended Color BASIC", 9729},  // $2601
-    {"Extended Color BASIC", 7681},       // $1E01, four graphics pages
-    {"Color BASIC", 1537},                // $0601
-};

@@ -1,34 +1,40 @@
 // pokeloader: turns the assembler's S-record file into a Color BASIC loader.
-// No arguments, no configuration; silent on success (but for a warning when
-// the loader is too large to run safely), one line on stderr and exit status
-// 1 on any failure, with the previous loader left untouched.
+// No arguments, no configuration; silent on success but for warnings the
+// user must see before typing the loader in, one line on stderr and exit
+// status 1 on any failure, with the previous loader left untouched.
 
-#include "basic_memory.hpp"
-#include "conversion_run.hpp"
 #include "errno_text.hpp"
 #include "format.hpp"
 #include "output_file.hpp"
+#include "run.hpp"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
 
-// "pokeloader: <path>:<line>: <message>", the line left out when it is 0.
+// "<path>:<line>: ", the line left out when it is 0.
+std::string place(const std::string& path, long long line) {
+  return line > 0 ? path + ":" + std::to_string(line) + ": " : path + ": ";
+}
+
+// "pokeloader: <path>:<line>: <message>"
 int report_failure(const std::string& path, long long line, const std::string& message) {
-  std::string text = "pokeloader: " + path;
-  if (line > 0) text.append(":").append(std::to_string(line));
-  text.append(": ").append(message).append("\n");
+  std::string text = "pokeloader: " + place(path, line) + message + "\n";
   std::fputs(text.c_str(), stderr);
   return EXIT_FAILURE;
 }
 
-void report_warning(const std::string& message) {
+// "pokeloader: warning: ...", naming M.OUT (and its line) when it is about
+// the file.
+void report_warning(const conversion_warning& warning) {
   std::string text = "pokeloader: warning: ";
-  text.append(message).append("\n");
+  if (warning.about_input) text += place(INPUT_PATH, warning.line);
+  text += warning.message + "\n";
   std::fputs(text.c_str(), stderr);
 }
 
@@ -42,14 +48,15 @@ int main() {
   // The loader is held in memory until it is complete: its size is bounded
   // by the DATA line limit, and the old file must stay intact on any error.
   std::string loader;
+  std::vector<conversion_warning> warnings;
   try {
-    convert(s_records, loader);
+    warnings = make_loader(s_records, loader);
   } catch (const conversion_error& error) {
     return report_failure(INPUT_PATH, error.line, error.message);
   }
   if (auto error = replace_file(OUTPUT_PATH, loader)) {
     return report_failure(error->path, 0, error->message);
   }
-  if (auto warning = memory_warning(stored_program_size(loader))) report_warning(*warning);
+  for (const conversion_warning& warning : warnings) report_warning(warning);
   return EXIT_SUCCESS;
 }

@@ -18,7 +18,8 @@ int hex_digit_value(int c) {
   return -1;
 }
 
-// Width of the address field; 0 for a type pokeloader does not know.
+}  // namespace
+
 int address_size(char type) {
   switch (type) {
     case TYPE_HEADER:
@@ -37,6 +38,8 @@ int address_size(char type) {
       return 0;
   }
 }
+
+namespace {
 
 // A character of the input as the user would look for it in an editor.
 std::string shown(int c) {
@@ -166,9 +169,10 @@ void read_record_data(record_input& input, srecord& record) {
   }
 }
 
-// The checksum is not verified, so a record patched by hand still converts.
-void finish_full_record(record_input& input, const srecord& record) {
-  read_pair(input, record, "checksum");
+// The checksum is kept, not judged here: a record patched by hand must still
+// convert, so a wrong one is the run's warning, never the reader's error.
+void finish_full_record(record_input& input, srecord& record) {
+  record.checksum = read_pair(input, record, "checksum");
   int c = next_char(input);
   while (is_blank(c)) c = next_char(input);
   if (c == EOF) return;
@@ -191,6 +195,13 @@ bool read_record(record_input& input, srecord& record) {
   return true;
 }
 
+int expected_checksum(const srecord& record) {
+  unsigned sum = static_cast<unsigned>(record.byte_count);
+  for (std::uint32_t address = record.address; address != 0; address >>= 8) sum += address & 0xFF;
+  for (std::uint8_t byte : record.data) sum += byte;
+  return static_cast<int>(~sum & 0xFF);
+}
+
 bool is_data_record(const srecord& record) {
   return record.type == TYPE_DATA_16 || record.type == TYPE_DATA_24 ||
          record.type == TYPE_DATA_32;
@@ -199,4 +210,8 @@ bool is_data_record(const srecord& record) {
 bool is_end_record(const srecord& record) {
   return record.type == TYPE_END_16 || record.type == TYPE_END_24 ||
          record.type == TYPE_END_32;
+}
+
+bool is_count_record(const srecord& record) {
+  return record.type == TYPE_COUNT_16 || record.type == TYPE_COUNT_24;
 }

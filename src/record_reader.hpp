@@ -4,18 +4,14 @@
 // by its byte count, and nothing else is kept.
 #pragma once
 
+#include "diagnostic.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
 #include <vector>
-
-// What is wrong with the input. line is 0 when no single line is to blame.
-struct conversion_error {
-  long long line;
-  std::string message;
-};
 
 // The reader's place in the text. Lines end in CR, LF or CR LF alike.
 // The text is read in blocks: one call into the stream per block, not per
@@ -35,6 +31,7 @@ struct srecord {
   int byte_count = 0;
   std::uint32_t address = 0;
   std::vector<std::uint8_t> data;
+  int checksum = 0;  // as the record carries it, right or wrong
 };
 
 // Skips blanks and line ends up to the next record and takes its 'S'.
@@ -44,15 +41,24 @@ bool skip_start_char(record_input& input);
 void read_record_header(record_input& input, srecord& record);
 // Exactly the data bytes the byte count leaves room for.
 void read_record_data(record_input& input, srecord& record);
-// The checksum, read but not verified, then trailing blanks and the line end.
-void finish_full_record(record_input& input, const srecord& record);
+// The checksum, kept for the caller to verify, then trailing blanks and the
+// line end.
+void finish_full_record(record_input& input, srecord& record);
 
 // The four steps above. Answers false at the end of the text; throws
 // conversion_error for anything that is not a well-formed record.
 bool read_record(record_input& input, srecord& record);
 
+// Bytes of the address field for a record type; 0 for a type pokeloader
+// does not know.
+int address_size(char type);
+// The ones' complement of the low byte of the sum of the byte count, address
+// and data bytes: what the checksum of an undamaged record is.
+int expected_checksum(const srecord& record);
+
 bool is_data_record(const srecord& record);  // S1, S2, S3
 bool is_end_record(const srecord& record);   // S7, S8, S9
+bool is_count_record(const srecord& record); // S5, S6
 
 // "$37AC": addresses and byte counts as a 6809 programmer writes them.
 std::string hex_text(std::uint64_t number, int digits);

@@ -181,3 +181,77 @@ TEST(ConversionRun, ReadErrorIsAFailureNotAnEarlyEnd) {
     EXPECT_EQ(error.message, "cannot read: Input/output error");
   }
 }
+
+namespace {
+
+// Three records of a program, the middle one's checksum (right: $24)
+// replaced by checksum.
+std::string with_middle_checksum(const std::string& checksum) {
+  std::string middle = s_record('1', 0x37CC, bytes_from(32, 6));
+  return std::string(EXAMPLE_RECORD) + "\r\n" + middle.substr(0, middle.size() - 2) + checksum +
+         "\r\n" + "S90337AC19\r\n";
+}
+
+}  // namespace
+
+TEST(ConversionRun, WrongChecksumsWarnButStillConvert) {
+  std::string loader;
+  EXPECT_EQ(messages_of(with_middle_checksum("24"), &loader), "");
+  std::string expected_loader = loader;
+
+  EXPECT_EQ(messages_of(with_middle_checksum("00"), &loader),
+            "2: checksum $00, expected $24 (the only record that does not match): M.OUT may be "
+            "damaged; assemble again unless you patched it by hand\n");
+  EXPECT_EQ(loader, expected_loader);
+
+  // Every record is checked, end and header records too; the first wrong
+  // one is named and all are counted.
+  std::string many = "S0030000FF\r\n" + with_middle_checksum("25");
+  many.replace(many.rfind("19"), 2, "18");
+  EXPECT_EQ(messages_of(many),
+            "1: checksum $FF, expected $FC (3 records in all do not match): M.OUT may be damaged; "
+            "assemble again unless you patched it by hand\n");
+}
+
+TEST(ConversionRun, AnyOneDigitChangedInARecordIsNoticed) {
+  // A program of two records and an end record; each hex digit of each
+  // record, from the byte count on, is changed in turn. Whatever field it
+  // hits, the run must refuse the file or warn: never a silent loader.
+  std::string text = program_records(bytes_from(0x70, 40));
+  ASSERT_EQ(messages_of(text), "");
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    bool record_field = at >= 2 && text[at] != '\r' && text[at] != '\n' && text[at - 1] != 'S' &&
+                        text[at] != 'S';
+    if (!record_field) continue;
+    std::string damaged = text;
+    damaged[at] = damaged[at] == '0' ? '1' : '0';
+    EXPECT_NE(messages_of(damaged), "") << "digit " << at << " of\n" << damaged;
+  }
+}
+
+TEST(ConversionRun, RecordCountMustMatchTheDataRecordsBeforeIt) {
+  std::string two_records = std::string(EXAMPLE_RECORD) + "\r\n" + s_record('1', 0x37CC, {1}) +
+                            "\r\n" + s_record('1', 0x9000, {}) + "\r\n";
+  // Records without data are data records all the same.
+  EXPECT_EQ(messages_of(two_records + s_record('5', 3, {}) + "\r\nS90337AC19\r\n"), "");
+  EXPECT_EQ(messages_of(two_records + s_record('6', 3, {}) + "\r\nS90337AC19\r\n"), "");
+  EXPECT_EQ(messages_of(two_records + s_record('5', 4, {}) + "\r\nS90337AC19\r\n"),
+            "error 4: the S5 record counts 4 data records before it, but 3 were read: records "
+            "were lost or added; assemble the program again\n");
+  EXPECT_EQ(messages_of(two_records + s_record('6', 2, {}) + "\r\n"),
+            "error 4: the S6 record counts 2 data records before it, but 3 were read: records "
+            "were lost or added; assemble the program again\n");
+}
+
+TEST(ConversionRun, AFileWithoutEndRecordMayBeCutShort) {
+  const std::string cut_short =
+      "0: no S9, S8 or S7 end record: M.OUT may have been cut short; check that the last DATA "
+      "line ends with the program's last bytes\n";
+  EXPECT_EQ(messages_of(EXAMPLE_RECORD), cut_short);
+  EXPECT_EQ(messages_of(std::string(EXAMPLE_RECORD) + "\r\n" + s_record('5', 1, {}) + "\r\n\x1A"),
+            cut_short);
+  for (char end_type : {'7', '8', '9'}) {
+    EXPECT_EQ(messages_of(std::string(EXAMPLE_RECORD) + "\r\n" + s_record(end_type, 0, {})), "")
+        << "S" << end_type;
+  }
+}

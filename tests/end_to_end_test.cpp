@@ -28,7 +28,7 @@ TEST(EndToEnd, ConvertsTheBundledExampleSilently) {
 
 TEST(EndToEnd, WritesTheExampleLoaderByteForByteOverAnOldOne) {
   tool_folder folder;
-  write_file(folder.input, std::string(EXAMPLE_RECORD) + "\r\n");
+  write_file(folder.input, std::string(EXAMPLE_RECORD) + "\r\nS90337AC19\r\n");
   write_file(folder.output, OLD_LOADER);
   run_result result = folder.run();
   EXPECT_EQ(result.status, 0);
@@ -55,6 +55,13 @@ TEST(EndToEnd, BadInputFailsAndKeepsTheLastGoodLoader) {
       {too_many,
        "pokeloader: c:/coco/as11/M.OUT: program of 6400 bytes needs 200 DATA lines, but only 199 "
        "fit below line 2000 (at most 6368 bytes)\n"},
+      {program_records(loader_one_byte_too_large()),
+       "pokeloader: c:/coco/as11/M.OUT: program of 3000 bytes makes a loader of 12702 bytes in "
+       "BASIC, over the 12701 that fit from 1537 below 14252: it would overwrite itself under "
+       "every CoCo 2 BASIC\n"},
+      {full + s_record('5', 2, {}) + "\r\nS90337AC19\r\n",
+       "pokeloader: c:/coco/as11/M.OUT:2: the S5 record counts 2 data records before it, but 1 "
+       "were read: records were lost or added; assemble the program again\n"},
   };
   for (const bad_input& c : cases) {
     for (bool old_loader : {true, false}) {
@@ -104,22 +111,46 @@ TEST(EndToEnd, LoaderThatCannotBeReplacedIsAFailure) {
   EXPECT_FALSE(folder.temporary_left());
 }
 
-TEST(EndToEnd, WarnsWhenTheLoaderWouldOverwriteItselfButStillWritesIt) {
-  // 1042 three-digit values just fit below 14252 under Disk Extended Color
-  // BASIC; one more does not.
-  const std::string warning =
-      "pokeloader: warning: the loader takes 4511 bytes as a BASIC program, so its own POKEs "
-      "from 14252 on would overwrite it under Disk Extended Color BASIC (program from 9729); it "
-      "fits under Extended Color BASIC (from 7681, 2046 bytes left for your lines after 2050) and "
-      "Color BASIC (from 1537, 8190 bytes left for your lines after 2050)\n";
-  for (int count : {1042, 1043}) {
-    tool_folder folder;
-    std::string program = repeated_byte_program(200, count);
-    write_file(folder.input, program);
-    run_result result = folder.run();
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, count == 1042 ? "" : warning);
-    EXPECT_EQ(read_file(folder.output), convert_text(program)) << count;
+TEST(EndToEnd, WarningsComeAfterTheLoaderIsReplacedInAFixedOrder) {
+  // 1900 bytes assembled for $4000, one record damaged, no end record: the
+  // file's problems first, then the CoCo's, each on a line of its own.
+  std::string text;
+  for (int at = 0; at < 1900; at += 32) {
+    text += s_record('1', static_cast<std::uint32_t>(0x4000 + at),
+                     std::vector<std::uint8_t>(static_cast<std::size_t>(std::min(32, 1900 - at)), 200)) +
+            "\r\n";
   }
+  text.replace(text.find("\r\n") - 2, 2, "00");
+  tool_folder folder;
+  write_file(folder.input, text);
+  write_file(folder.output, OLD_LOADER);
+  run_result result = folder.run();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "pokeloader: warning: c:/coco/as11/M.OUT:1: checksum $00, expected $9C (the only "
+            "record that does not match): M.OUT may be damaged; assemble again unless you patched "
+            "it by hand\n"
+            "pokeloader: warning: c:/coco/as11/M.OUT: no S9, S8 or S7 end record: M.OUT may have "
+            "been cut short; check that the last DATA line ends with the program's last bytes\n"
+            "pokeloader: warning: the loader (8101 bytes in BASIC) overwrites itself under Disk "
+            "and Extended BASIC: type PCLEAR 1 before entering it, leaving 1016 (Disk) or 3064 "
+            "(Extended) bytes for lines after 2050\n"
+            "pokeloader: warning: on a 16K CoCo 2 the POKEs up to 16151 ($3F17) run into BASIC's "
+            "stack and crash the loader: the program needs a 32K or 64K machine\n"
+            "pokeloader: warning: c:/coco/as11/M.OUT:1: assembled for $4000, but the loader puts "
+            "the program at $37AC: unless it is position-independent, assemble with ORG $37AC\n");
+  EXPECT_EQ(read_file(folder.output), convert_text(text));
+  EXPECT_FALSE(folder.temporary_left());
+}
+
+TEST(EndToEnd, EntryPointWarningNamesTheEndRecordsLine) {
+  tool_folder folder;
+  write_file(folder.input, std::string(EXAMPLE_RECORD) + "\r\n" + s_record('9', 0x37B6, {}) + "\r\n");
+  run_result result = folder.run();
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err,
+            "pokeloader: warning: c:/coco/as11/M.OUT:2: the program starts 10 bytes in, at $37B6: "
+            "type EXEC 14252+10 to run it, not EXEC 14252\n");
+  EXPECT_EQ(read_file(folder.output), EXAMPLE_LOADER);
 }

@@ -69,7 +69,7 @@ TEST(RecordReader, ReadsEachRecordByItsOwnFields) {
       {"spaces and tabs after the checksum", A + " \t \r\n" + B + "  ",
        "1:S1@37AC:8E04 2:S1@37AE:00"},
       {"lower case hex", "S10537ac8e04f5\n", "1:S1@37AC:8E04"},
-      {"checksum is not verified", "S10537AC8E0400\n", "1:S1@37AC:8E04"},
+      {"a wrong checksum is read, not judged", "S10537AC8E0400\n", "1:S1@37AC:8E04"},
       {"24 and 32 bit addresses", s_record('2', 0x0137AC, {1}) + "\n" +
                                       s_record('3', 0x800137AC, {2, 3}),
        "1:S2@137AC:01 2:S3@800137AC:0203"},
@@ -122,4 +122,28 @@ TEST(RecordReader, RejectsMalformedRecordsNamingLineAndWhatWasFound) {
   for (const reader_case& c : cases) {
     EXPECT_EQ(failure_of(c.text), c.expected) << c.name;
   }
+}
+
+TEST(RecordReader, KeepsTheChecksumAndKnowsWhatItShouldBe) {
+  // Lines objcopy wrote, with 16, 24 and 32-bit addresses: every byte of the
+  // byte count, address and data counts, the checksum itself does not.
+  const char* const right[] = {
+      "S00800004D2E4F555484",           "S107380CC5D07D7032",
+      "S20C0137AC4142434445464748EB",   "S30D000137AC4142434445464748EA",
+      "S8040137AC17",                   "S705000137AC16",
+      "S90337AC19",
+  };
+  for (const char* line : right) {
+    std::istringstream stream(line);
+    record_input input{stream};
+    srecord record;
+    ASSERT_TRUE(read_record(input, record)) << line;
+    EXPECT_EQ(record.checksum, expected_checksum(record)) << line;
+  }
+  std::istringstream stream("S20C0137AC4142434445464748EC");
+  record_input input{stream};
+  srecord record;
+  ASSERT_TRUE(read_record(input, record));
+  EXPECT_EQ(record.checksum, 0xEC);
+  EXPECT_EQ(expected_checksum(record), 0xEB);
 }

@@ -122,5 +122,10 @@ TEST(RoundTrip, FilesWrittenByObjcopy) {
     ASSERT_NE(text.find("\r\n"), std::string::npos);
     expect_round_trip(text, bytes, static_cast<long long>((size + 31) / 32),
                       "objcopy, size " + std::to_string(size));
+    // Right checksums, an end record naming the first byte, assembled for
+    // 14252: a small program converts without a word.
+    if (size <= 200) {
+      EXPECT_EQ(messages_of(text), "") << "objcopy, size " << size;
+    }
   }
 }

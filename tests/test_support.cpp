@@ -2,6 +2,7 @@
 
 #include "conversion_run.hpp"
 #include "format.hpp"
+#include "run.hpp"
 
 #include <algorithm>
 #include <cstdio>
@@ -34,7 +35,7 @@ const char EXAMPLE_RECORD[] =
     "S12337AC000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F09";
 
 std::string s_record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data) {
-  int address_size = type == '2' || type == '8' ? 3 : type == '3' || type == '7' ? 4 : 2;
+  int address_size = type == '2' || type == '6' || type == '8' ? 3 : type == '3' || type == '7' ? 4 : 2;
   std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(address_size + data.size() + 1)};
   for (int shift = 8 * (address_size - 1); shift >= 0; shift -= 8) {
     bytes.push_back(static_cast<std::uint8_t>(address >> shift));
@@ -63,13 +64,41 @@ std::string full_records(int count) {
   return text;
 }
 
-std::string repeated_byte_program(std::uint8_t value, int count) {
+std::string program_records(const std::vector<std::uint8_t>& bytes) {
   std::string text;
-  for (int at = 0; at < count; at += 32) {
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(std::min(32, count - at)), value);
+  for (std::size_t at = 0; at < bytes.size(); at += 32) {
+    auto from = bytes.begin() + static_cast<long>(at);
+    std::vector<std::uint8_t> data(from, from + static_cast<long>(std::min<std::size_t>(32, bytes.size() - at)));
     text += s_record('1', static_cast<std::uint32_t>(0x37AC + at), data) + "\r\n";
   }
-  return text;
+  return text + s_record('9', 0x37AC, {}) + "\r\n";
+}
+
+std::vector<std::uint8_t> loader_one_byte_too_large() {
+  std::vector<std::uint8_t> bytes(3000, 200);
+  bytes[0] = 10;
+  bytes[1] = 5;
+  return bytes;
+}
+
+std::string repeated_byte_program(std::uint8_t value, int count) {
+  return program_records(std::vector<std::uint8_t>(static_cast<std::size_t>(count), value));
+}
+
+std::string messages_of(const std::string& s_records, std::string* loader) {
+  std::istringstream input(s_records);
+  std::string made;
+  std::string messages;
+  try {
+    for (const conversion_warning& warning : make_loader(input, made)) {
+      messages += std::to_string(warning.line) + ": " + warning.message + "\n";
+    }
+  } catch (const conversion_error& error) {
+    messages = "error " + std::to_string(error.line) + ": " + error.message + "\n";
+    made.clear();
+  }
+  if (loader != nullptr) *loader = made;
+  return messages;
 }
 
 std::string convert_text(const std::string& s_records, std::string* failure) {

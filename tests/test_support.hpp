@@ -20,8 +20,20 @@ std::string s_record(char type, std::uint32_t address, const std::vector<std::ui
 // loader takes.
 std::string full_records(int count);
 
-// S1 records of 32 bytes from 0x37AC holding count copies of value.
+// The program as an assembler writes it for ORG $37AC: S1 records of 32
+// bytes from 0x37AC, then an S9 end record starting it at 0x37AC.
+std::string program_records(const std::vector<std::uint8_t>& bytes);
+
+// 3000 bytes whose loader takes 12702 bytes in BASIC, one more than fit
+// from 1537: 3000 three-digit values but one of two digits and one of one.
+std::vector<std::uint8_t> loader_one_byte_too_large();
+
+// program_records of count copies of value.
 std::string repeated_byte_program(std::uint8_t value, int count);
+
+// What the run would print for text, each warning or the error on a line
+// of its own as "<line>: <message>", with its loader through loader.
+std::string messages_of(const std::string& s_records, std::string* loader = nullptr);
 
 // Runs the conversion in memory. On failure answers "<line>: <message>"
 // through failure and an empty loader.

@@ -71,6 +71,8 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
       {"a bad pair", first_record + "S1XX\r\n", 1},
       {"no program bytes", "S9030000FC\r\n", 1},
       {"a gap", first_record + s_record('1', 0x3800, {1}) + "\r\n", 1},
+      {"a loader that fits under no BASIC", program_records(loader_one_byte_too_large()), 1},
+      {"a damaged record and no end record", first_record.substr(0, 72) + "00\r\n", 0},
   };
   const std::string old_loader = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
   wine_prefix windows;

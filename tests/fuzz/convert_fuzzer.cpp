@@ -1,8 +1,7 @@
 // libFuzzer target: arbitrary bytes as the S-record file, converted in memory.
 // Beyond "no crash", every loader that comes out must be one Color BASIC
 // can take, and every refusal must be a one-line message.
-#include "basic_memory.hpp"
-#include "conversion_run.hpp"
+#include "run.hpp"
 #include "test_support.hpp"
 
 #include <cstddef>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,15 +26,14 @@ void check_loader(const std::string& loader) {
   if (parsed.for_bound != static_cast<int>(parsed.values.size()) - 1) {
     broken("FOR bound is not the value count - 1", loader);
   }
-  memory_warning(stored_program_size(loader));
 }
 
 // One printable line: it goes to the console as it is.
-void check_failure(const conversion_error& error) {
-  if (error.message.empty()) broken("a failure without a message", "");
-  if (error.line < 0) broken("a negative line number", error.message);
-  for (char c : error.message) {
-    if (c < 0x20 || c > 0x7E) broken("a message with an unprintable character", error.message);
+void check_message(long long line, const std::string& message) {
+  if (message.empty()) broken("a message without text", "");
+  if (line < 0) broken("a negative line number", message);
+  for (char c : message) {
+    if (c < 0x20 || c > 0x7E) broken("a message with an unprintable character", message);
   }
 }
 
@@ -43,12 +42,14 @@ void check_failure(const conversion_error& error) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::istringstream s_records(std::string(reinterpret_cast<const char*>(data), size));
   std::string loader;
+  std::vector<conversion_warning> warnings;
   try {
-    convert(s_records, loader);
+    warnings = make_loader(s_records, loader);
   } catch (const conversion_error& error) {
-    check_failure(error);
+    check_message(error.line, error.message);
     return 0;
   }
   check_loader(loader);
+  for (const conversion_warning& warning : warnings) check_message(warning.line, warning.message);
   return 0;
 }

@@ -1,0 +1,21 @@
+// What pokeloader tells the user about a conversion. An error stops the run
+// and leaves the old loader in place; a warning is printed only once the new
+// loader has replaced it.
+#pragma once
+
+#include <string>
+
+// What is wrong with the input. line is 0 when no single line is to blame.
+struct conversion_error {
+  long long line;
+  std::string message;
+};
+
+// Something the user must know before typing the loader in. A warning about
+// M.OUT names the file (and the line, when it is not 0); one about the CoCo
+// alone names neither.
+struct conversion_warning {
+  long long line;
+  std::string message;
+  bool about_input = true;
+};
