@@ -114,6 +114,19 @@ int read_pair(record_input& input, const srecord& record, const char* field) {
   return value;
 }
 
+// A data record's bytes must all have addresses of its width: one running
+// past $FFFF (S1), $FFFFFF (S2) or $FFFFFFFF (S3) belongs nowhere.
+void check_address_space(const srecord& record) {
+  if (!is_data_record(record) || record.data.empty()) return;
+  int digits = 2 * address_size(record.type);
+  std::uint64_t top = (std::uint64_t{1} << (4 * digits)) - 1;
+  std::uint64_t last = std::uint64_t{record.address} + record.data.size() - 1;
+  if (last <= top) return;
+  throw conversion_error{record.line, "record at " + hex_text(record.address, digits) + " with " +
+                                          std::to_string(record.data.size()) + " bytes runs past " +
+                                          hex_text(top, digits) + ", the top of its address space"};
+}
+
 }  // namespace
 
 std::string hex_text(std::uint64_t number, int digits) {
@@ -167,6 +180,7 @@ void read_record_data(record_input& input, srecord& record) {
   for (int i = 0; i < size; ++i) {
     record.data.push_back(static_cast<std::uint8_t>(read_pair(input, record, "data")));
   }
+  check_address_space(record);
 }
 
 // The checksum is kept, not judged here: a record patched by hand must still

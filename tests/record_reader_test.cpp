@@ -80,7 +80,17 @@ TEST(RecordReader, ReadsEachRecordByItsOwnFields) {
       {"a record with no data bytes", s_record('1', 0x37AC, {}), "1:S1@37AC:"},
       {"the largest record", s_record('1', 0, std::vector<std::uint8_t>(252, 0xAB)),
        "1:S1@0000:" + repeated("AB", 252)},
+      {"records that end at the top of the address space",
+       s_record('1', 0xFFF0, std::vector<std::uint8_t>(16, 1)) + "\n" + s_record('3', 0xFFFFFFFF, {2}),
+       "1:S1@FFF0:" + repeated("01", 16) + " 2:S3@FFFFFFFF:02"},
       {"Ctrl-Z ends the text", A + "\r\n\x1A" + "garbage", "1:S1@37AC:8E04"},
+      {"Ctrl-Z right after a checksum, more than a read block after it",
+       A + "\x1A" + std::string(5000, '\xFF') + "\r\n" + B, "1:S1@37AC:8E04"},
+      {"vertical tab and form feed between records", A + "\v\f\r\n\f" + B + "\v",
+       "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"a CR LF split across two read blocks",
+       std::string(4095 - A.size(), ' ') + A + "\r\n" + B, "1:S1@37AC:8E04 2:S1@37AE:00"},
+      {"an S6 record", s_record('6', 0x010203, {}) + "\n", "1:S6@10203:"},
       {"empty text", "", ""},
       {"only blank lines", "\r\n\r\n \n", ""},
   };
@@ -118,6 +128,17 @@ TEST(RecordReader, RejectsMalformedRecordsNamingLineAndWhatWasFound) {
       {"longer than its byte count", "S10537AC8E04F5F5\n", "1: record is longer than its byte count $05 says"},
       {"junk after the checksum", "S10537AC8E04F5;\n", "1: unexpected ';' after the checksum"},
       {"two records on one line", A + B + "\n", "1: unexpected 'S' after the checksum"},
+      // Bytes of 0x80 and above must never pass for the end of the text.
+      {"0xFF between records", A + "\r\n\xFF" + B, "2: expected a record starting with 'S', found '\\xFF'"},
+      {"0x80 between records", A + "\r\n\x80", "2: expected a record starting with 'S', found '\\x80'"},
+      {"0xFF inside a record", "S10537AC\xFF" "E04F5\n",
+       "1: expected two hex digits for the data, found \"\\xFFE\""},
+      {"S1 record past $FFFF", s_record('1', 0xFFF0, std::vector<std::uint8_t>(32, 1)),
+       "1: record at $FFF0 with 32 bytes runs past $FFFF, the top of its address space"},
+      {"S2 record past $FFFFFF", s_record('2', 0xFFFFFF, {1, 2}),
+       "1: record at $FFFFFF with 2 bytes runs past $FFFFFF, the top of its address space"},
+      {"S3 record past $FFFFFFFF", s_record('3', 0xFFFFFFF0, std::vector<std::uint8_t>(17, 1)),
+       "1: record at $FFFFFFF0 with 17 bytes runs past $FFFFFFFF, the top of its address space"},
   };
   for (const reader_case& c : cases) {
     EXPECT_EQ(failure_of(c.text), c.expected) << c.name;
@@ -146,4 +167,20 @@ TEST(RecordReader, KeepsTheChecksumAndKnowsWhatItShouldBe) {
   ASSERT_TRUE(read_record(input, record));
   EXPECT_EQ(record.checksum, 0xEC);
   EXPECT_EQ(expected_checksum(record), 0xEB);
+}
+
+TEST(RecordReader, RecordsAcrossReadBlocksKeepTheirLines) {
+  // Lines of 16 bytes, so records and line ends fall on each side of every
+  // 4 KB block boundary, with a CR LF split across one of them.
+  std::string text;
+  std::string expected;
+  for (int line = 1; line <= 1000; ++line) {
+    text += A;
+    text += line % 3 == 0 ? "\n" : "\r\n";
+    if (line == 500) text += ' ';
+    if (line > 1) expected += ' ';
+    expected += std::to_string(line);
+    expected += ":S1@37AC:8E04";
+  }
+  EXPECT_EQ(read_all(text), expected);
 }
