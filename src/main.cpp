@@ -3,15 +3,16 @@
 // user must see before typing the loader in, one line on stderr and exit
 // status 1 on any failure, with the previous loader left untouched.
 
-#include "errno_text.hpp"
 #include "format.hpp"
+#include "input_file.hpp"
+#include "native_file.hpp"
 #include "output_file.hpp"
 #include "run.hpp"
 
-#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -29,21 +30,31 @@ int report_failure(const std::string& path, long long line, const std::string& m
   return EXIT_FAILURE;
 }
 
-// "pokeloader: warning: ...", naming M.OUT (and its line) when it is about
-// the file.
-void report_warning(const conversion_warning& warning) {
-  std::string text = "pokeloader: warning: ";
-  if (warning.about_input) text += place(INPUT_PATH, warning.line);
-  text += warning.message + "\n";
+void report_warning(const std::string& message) {
+  std::string text = "pokeloader: warning: " + message + "\n";
   std::fputs(text.c_str(), stderr);
+}
+
+// Naming M.OUT (and its line) when the warning is about the file.
+void report_warning(const conversion_warning& warning) {
+  report_warning(warning.about_input ? place(INPUT_PATH, warning.line) + warning.message
+                                     : warning.message);
 }
 
 }  // namespace
 
 int main() {
-  errno = 0;
-  std::ifstream s_records(INPUT_PATH, std::ios::binary);
-  if (!s_records) return report_failure(INPUT_PATH, 0, errno_text("cannot open"));
+#ifdef SIGPIPE
+  // A console that stopped listening must not turn a replaced loader into a
+  // failed run: messages that cannot be written are lost, nothing more.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
+  int fd = -1;
+  if (failure reason = open_regular_file(INPUT_PATH, fd)) {
+    return report_failure(INPUT_PATH, 0, "cannot open: " + *reason);
+  }
+  input_file_buffer input(fd);
+  std::istream s_records(&input);
 
   // The loader is held in memory until it is complete: its size is bounded
   // by the DATA line limit, and the old file must stay intact on any error.
@@ -54,9 +65,9 @@ int main() {
   } catch (const conversion_error& error) {
     return report_failure(INPUT_PATH, error.line, error.message);
   }
-  if (auto error = replace_file(OUTPUT_PATH, loader)) {
-    return report_failure(error->path, 0, error->message);
-  }
+  replace_result replaced = replace_file(OUTPUT_PATH, loader);
+  if (replaced.error) return report_failure(replaced.error->path, 0, replaced.error->message);
   for (const conversion_warning& warning : warnings) report_warning(warning);
+  if (replaced.warning) report_warning(place(OUTPUT_PATH, 0) + *replaced.warning);
   return EXIT_SUCCESS;
 }

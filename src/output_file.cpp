@@ -1,69 +1,88 @@
 #include "output_file.hpp"
 
-#include "errno_text.hpp"
 #include "format.hpp"
+#include "native_file.hpp"
 
-#include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
-
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include <random>
 
 namespace {
 
-#ifdef _WIN32
-// The system's own wording, as the user sees it elsewhere on Windows.
-std::string windows_error_text(DWORD code) {
-  char text[256];
-  DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                nullptr, code, 0, text, sizeof text, nullptr);
-  while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' ||
-                        text[length - 1] == '.' || text[length - 1] == ' ')) {
-    --length;
-  }
-  if (length == 0) return "Windows error " + std::to_string(code);
-  return std::string(text, length);
-}
-#endif
+// Names are tried until one is free: a name another run or anybody else
+// holds is never touched.
+constexpr int NAME_ATTEMPTS = 100;
 
-// Windows' C rename refuses to replace an existing file; MoveFileEx does.
-std::optional<std::string> rename_over(const std::string& from, const std::string& to) {
-#ifdef _WIN32
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return std::nullopt;
-  return "cannot replace: " + windows_error_text(GetLastError());
-#else
-  errno = 0;
-  if (std::rename(from.c_str(), to.c_str()) == 0) return std::nullopt;
-  return errno_text("cannot replace");
-#endif
+failure create_temporary(const std::string& target, const name_source& unique, native_file& file,
+                         std::string& temporary) {
+  std::string reason;
+  for (int attempt = 0; attempt < NAME_ATTEMPTS; ++attempt) {
+    temporary = target + "." + unique() + TEMPORARY_SUFFIX;
+    switch (create_new_file(temporary, file, reason)) {
+      case create_result::created:
+        return std::nullopt;
+      case create_result::failed:
+        return reason;
+      case create_result::name_taken:
+        break;
+    }
+  }
+  return "every name tried for a new file beside it was taken";
+}
+
+// Everything between creating the temporary file and renaming it: the
+// permissions first, so the new text is never readable by more people
+// than the old one was.
+std::optional<file_error> fill_and_rename(const std::string& path, const std::string& target,
+                                          const std::string& temporary, native_file& file,
+                                          std::string_view contents) {
+  failure problem = copy_permissions(target, file);
+  if (!problem) problem = write_all(file, contents);
+  if (problem) {
+    close_quietly(file);
+    return file_error{path, "cannot write: " + *problem};
+  }
+  if (failure flush = flush_and_close(file)) return file_error{path, "cannot write: " + *flush};
+  if (failure rename = rename_over(temporary, target)) {
+    return file_error{path, "cannot replace: " + *rename};
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<file_error> write_whole_file(const std::string& path, std::string_view contents) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return file_error{path, errno_text("cannot create")};
-  errno = 0;
-  bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-  std::string write_error = errno_text("cannot write");
-  // fclose flushes the buffer, so a full disk may only show here.
-  errno = 0;
-  bool closed = std::fclose(file) == 0;
-  if (!written) return file_error{path, write_error};
-  if (!closed) return file_error{path, errno_text("cannot write")};
-  return std::nullopt;
+std::string unique_text() {
+  auto noise = static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  try {
+    noise ^= std::random_device{}();
+  } catch (const std::exception&) {
+    // No random source: the clock alone will do, as a name taken is retried.
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%lu-%08x", process_id(), static_cast<unsigned>(noise));
+  return text;
 }
 
-std::optional<file_error> replace_file(const std::string& path, std::string_view contents) {
-  std::string temporary = path + TEMPORARY_SUFFIX;
-  std::optional<file_error> error = write_whole_file(temporary, contents);
-  if (!error) {
-    std::optional<std::string> rename_error = rename_over(temporary, path);
-    if (!rename_error) return std::nullopt;
-    error = file_error{path, *rename_error};
+replace_result replace_file(const std::string& path, std::string_view contents,
+                            const name_source& unique) {
+  std::string target;
+  if (failure reason = resolve_replace_target(path, target)) {
+    return {file_error{path, "cannot replace: " + *reason}, std::nullopt};
   }
-  std::remove(temporary.c_str());
-  return error;
+  native_file file;
+  std::string temporary;
+  if (failure reason = create_temporary(target, unique, file, temporary)) {
+    return {file_error{path, "cannot create: " + *reason}, std::nullopt};
+  }
+  if (auto error = fill_and_rename(path, target, temporary, file, contents)) {
+    remove_own_file(temporary, file);
+    return {error, std::nullopt};
+  }
+  // The new loader is in place: whatever follows cannot make this a failure.
+  if (failure reason = flush_folder(folder_of(target))) {
+    return {std::nullopt, "the new loader is in place, but its folder could not be flushed to "
+                          "disk, so a power cut now may lose it: " + *reason};
+  }
+  return {};
 }

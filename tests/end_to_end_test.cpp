@@ -5,6 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -90,14 +96,47 @@ TEST(EndToEnd, MissingInputCreatesNoLoader) {
   EXPECT_TRUE(fs::is_empty(folder.as11));
 }
 
-TEST(EndToEnd, UnreadableInputIsAFailure) {
+TEST(EndToEnd, InputThatIsNoFileIsRefusedAtOnce) {
+  struct input_case {
+    const char* what;
+    void (*plant)(const fs::path&);
+    const char* message;
+  };
+  const input_case cases[] = {
+      {"folder", [](const fs::path& p) { fs::create_directory(p); },
+       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a folder, not a file\n"},
+      {"FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); },
+       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a FIFO (named pipe), not a file\n"},
+      {"device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a device, not a file\n"},
+      {"socket",
+       [](const fs::path& p) {
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         ASSERT_LT(p.string().size(), sizeof address.sun_path);
+         std::strcpy(address.sun_path, p.c_str());
+         int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+         close(fd);
+       },
+       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a socket, not a file\n"},
+  };
+  for (const input_case& c : cases) {
+    tool_folder folder;
+    c.plant(folder.input);
+    write_file(folder.output, OLD_LOADER);
+    // A run that waited on the FIFO would be stopped here and fail the test.
+    run_result result = folder.run_with("timeout -s KILL 10");
+    EXPECT_EQ(result.status, 1) << c.what;
+    EXPECT_EQ(result.err, c.message);
+    EXPECT_EQ(read_file(folder.output), OLD_LOADER) << c.what;
+  }
+  // A link to a file is the file.
   tool_folder folder;
-  fs::create_directory(folder.input);
-  write_file(folder.output, OLD_LOADER);
-  run_result result = folder.run();
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "pokeloader: c:/coco/as11/M.OUT: cannot read: Is a directory\n");
-  EXPECT_EQ(read_file(folder.output), OLD_LOADER);
+  fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", folder.home.path / "program.s19");
+  fs::create_symlink(folder.home.path / "program.s19", folder.input);
+  EXPECT_EQ(folder.run().status, 0);
+  EXPECT_EQ(read_file(folder.output), read_file(fs::path(EXAMPLES_DIR) / "line.bas"));
 }
 
 TEST(EndToEnd, LoaderThatCannotBeReplacedIsAFailure) {
@@ -106,7 +145,7 @@ TEST(EndToEnd, LoaderThatCannotBeReplacedIsAFailure) {
   fs::create_directory(folder.output);
   run_result result = folder.run();
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "pokeloader: c:/coco/as11/line.bas: cannot replace: Is a directory\n");
+  EXPECT_EQ(result.err, "pokeloader: c:/coco/as11/line.bas: cannot replace: it is a folder, not a file\n");
   EXPECT_TRUE(fs::is_directory(folder.output));
   EXPECT_FALSE(folder.temporary_left());
 }

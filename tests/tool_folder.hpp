@@ -24,6 +24,15 @@ inline run_result run_in(const std::filesystem::path& folder, const std::string&
           read_file(folder / "err.txt")};
 }
 
+inline int temporaries_in(const std::filesystem::path& folder) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::string name = entry.path().filename().string();
+    if (name.starts_with("line.bas.") && name.ends_with(".tmp")) ++count;
+  }
+  return count;
+}
+
 // A temporary folder holding c:/coco/as11, from which the native build runs.
 struct tool_folder {
   temp_folder home;
@@ -37,5 +46,11 @@ struct tool_folder {
     return run_in(home.path, "'" POKELOADER_BINARY "' " + arguments);
   }
 
-  bool temporary_left() const { return std::filesystem::exists(as11 / "line.bas.tmp"); }
+  // Run under another command: "strace -o trace.txt", "timeout 10".
+  run_result run_with(const std::string& wrapper) {
+    return run_in(home.path, wrapper + " '" POKELOADER_BINARY "'");
+  }
+
+  // Any "line.bas.<unique>.tmp" of a run's in the loader's folder.
+  bool temporary_left() const { return temporaries_in(as11) > 0; }
 };

@@ -41,7 +41,9 @@ struct wine_prefix {
   }
   ~wine_prefix() { std::system((environment + "wineserver -k >/dev/null 2>&1").c_str()); }
 
-  run_result run() { return run_in(home.path, environment + "wine '" POKELOADER_WINDOWS_EXE "'"); }
+  run_result run(const std::string& program = POKELOADER_WINDOWS_EXE) {
+    return run_in(home.path, environment + "wine '" + program + "'");
+  }
 };
 
 std::string with_line_ends(std::string text, const std::string& line_end) {
@@ -90,23 +92,45 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
     // Console text on Windows ends its lines in CR LF.
     EXPECT_EQ(with_line_ends(actual.err, "\n"), expected.err) << c.name;
     EXPECT_EQ(read_file(windows.as11 / "line.bas"), read_file(native.output)) << c.name;
-    EXPECT_FALSE(fs::exists(windows.as11 / "line.bas.tmp")) << c.name;
+    EXPECT_EQ(temporaries_in(windows.as11), 0) << c.name;
     if (c.status != 0) {
       EXPECT_EQ(read_file(windows.as11 / "line.bas"), old_loader) << c.name;
     }
   }
-  // A loader that cannot be replaced (a folder stands in its place): an
-  // error in Windows' own words, and the folder as it was.
+  // Leftovers of older runs or of anybody else, a read-only file and a
+  // folder under the old fixed temporary name among them, neither block a
+  // run nor are touched by it.
   write_file(windows.as11 / "M.OUT", example);
+  write_file(windows.as11 / "line.bas.tmp", "leftover");
+  fs::permissions(windows.as11 / "line.bas.tmp", fs::perms::owner_read);
+  fs::create_directory(windows.as11 / "line.bas.1-2.tmp");
+  EXPECT_EQ(windows.run().status, 0);
+  EXPECT_EQ(read_file(windows.as11 / "line.bas"), read_file(fs::path(EXAMPLES_DIR) / "line.bas"));
+  EXPECT_EQ(read_file(windows.as11 / "line.bas.tmp"), "leftover");
+  EXPECT_TRUE(fs::is_directory(windows.as11 / "line.bas.1-2.tmp"));
+  fs::remove(windows.as11 / "line.bas.tmp");
+  fs::remove(windows.as11 / "line.bas.1-2.tmp");
+
+  // A loader that cannot be replaced (a folder stands in its place): an
+  // error, and the folder as it was.
   fs::remove(windows.as11 / "line.bas");
   fs::create_directory(windows.as11 / "line.bas");
   run_result blocked = windows.run();
   EXPECT_EQ(blocked.status, 1);
-  EXPECT_EQ(blocked.err.substr(0, 51), "pokeloader: c:/coco/as11/line.bas: cannot replace: ");
-  EXPECT_EQ(blocked.err.find('\n'), blocked.err.size() - 1) << blocked.err;
+  EXPECT_EQ(blocked.err, "pokeloader: c:/coco/as11/line.bas: cannot replace: it is a folder, not a file\r\n");
   EXPECT_TRUE(fs::is_directory(windows.as11 / "line.bas"));
-  EXPECT_FALSE(fs::exists(windows.as11 / "line.bas.tmp"));
+  EXPECT_EQ(temporaries_in(windows.as11), 0);
   fs::remove(windows.as11 / "line.bas");
+
+  // A folder where M.OUT should be is named for what it is.
+  fs::create_directory(windows.as11 / "M.OUT.dir");
+  fs::rename(windows.as11 / "M.OUT", windows.as11 / "M.OUT.txt");
+  fs::rename(windows.as11 / "M.OUT.dir", windows.as11 / "M.OUT");
+  run_result folder_input = windows.run();
+  EXPECT_EQ(folder_input.status, 1);
+  EXPECT_EQ(folder_input.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a folder, not a file\r\n");
+  fs::remove(windows.as11 / "M.OUT");
+  fs::remove(windows.as11 / "M.OUT.txt");
 
   // And with no input at all: an error, and no loader made.
   fs::remove(windows.as11 / "M.OUT");
@@ -114,4 +138,13 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: No such file or directory\r\n");
   EXPECT_TRUE(fs::is_empty(windows.as11));
+}
+
+TEST(WindowsBuild, FileCallsOfTheFailurePathsUnderWine) {
+  if (std::string why = missing_windows_tools(); !why.empty()) GTEST_SKIP() << why;
+  wine_prefix windows;
+  fs::path check = fs::path(POKELOADER_WINDOWS_EXE).parent_path() / "native_file_check.exe";
+  run_result result = windows.run(check.string());
+  EXPECT_EQ(result.status, 0) << result.out << result.err;
+  EXPECT_EQ(read_file(windows.home.path / "old.bas"), "new");
 }
