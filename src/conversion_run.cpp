@@ -18,25 +18,40 @@ struct conversion_run {
   long long value_count = 0;  // program bytes seen so far
   bool end_of_data = false;   // an end record was read
   std::uint64_t next_address = 0;  // where the next data record must begin, once one was read
+  long long records = 0;           // records of any type read
   long long data_records = 0;      // S1, S2 and S3 records read, for the S5/S6 count
   program_summary program;
 };
 
 record_mark mark_of(const srecord& record) { return {record.line, record.type, record.address}; }
 
+std::string bytes_text(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
+
+constexpr char UNBROKEN_BLOCK[] = ", but the loader can place only one unbroken block";
+
 // The loader POKEs one unbroken block from a single start address, so each
 // record has to carry on exactly where the one before it stopped.
 void check_continuity(conversion_run& run, const srecord& record) {
   if (run.value_count == 0) {
     run.program.start = mark_of(record);
-  } else if (record.address != run.next_address) {
-    const char* problem = record.address > run.next_address ? "leaves a gap after"
-                                                            : "overlaps";
-    throw conversion_error{record.line,
-                           "record at " + hex_text(record.address, 4) + " " + problem +
-                               " the previous record, which ends at " +
-                               hex_text(run.next_address - 1, 4) +
-                               "; the loader can place only one unbroken block"};
+  } else if (record.address > run.next_address) {
+    throw conversion_error{
+        record.line, "record at " + hex_text(record.address, 4) + " leaves a gap of " +
+                         bytes_text(record.address - run.next_address) +
+                         " after the previous record, which ends at " +
+                         hex_text(run.next_address - 1, 4) + UNBROKEN_BLOCK +
+                         ": space reserved with RMB or DS in mid-program does this; move it to "
+                         "the end, or fill it with FCB 0"};
+  } else if (record.address < run.next_address) {
+    std::uint64_t end = std::min<std::uint64_t>(run.next_address, record.address + record.data.size());
+    throw conversion_error{
+        record.line, "record at " + hex_text(record.address, 4) + " overlaps " + bytes_text(end - record.address) +
+                         " of the previous record, which ends at " +
+                         hex_text(run.next_address - 1, 4) + UNBROKEN_BLOCK +
+                         ": an ORG that goes back over code already placed does this; remove it, "
+                         "or give the parts addresses that follow on"};
   }
   run.next_address = std::uint64_t{record.address} + record.data.size();
 }
@@ -79,6 +94,7 @@ void write_data_lines(conversion_run& run, const srecord& record, std::string& l
 }
 
 void take_record(conversion_run& run, const srecord& record, std::string& loader) {
+  ++run.records;
   tally_checksum(run.program.checksums, record);
   if (is_end_record(record)) {
     run.end_of_data = true;
@@ -94,8 +110,13 @@ void take_record(conversion_run& run, const srecord& record, std::string& loader
 }
 
 void check_program_size(const conversion_run& run) {
+  if (run.records == 0) {
+    throw conversion_error{0, "the file is empty: did the assembler fail? Look at its messages and "
+                              "assemble again"};
+  }
   if (run.value_count == 0) {
-    throw conversion_error{0, "no program bytes: the file has no S1, S2 or S3 record with data"};
+    throw conversion_error{0, "no program bytes: the file has only header and end records, no S1, "
+                              "S2 or S3 record with data; did the program assemble to nothing?"};
   }
   long long data_lines = run.line_number / LINE_STEP;
   if (data_lines > MAX_DATA_LINES) {
@@ -112,6 +133,7 @@ void check_program_size(const conversion_run& run) {
 
 program_summary convert(std::istream& s_records, std::string& loader) {
   record_input input{s_records};
+  check_text_kind(input);
   conversion_run run;
   srecord record;
   write_header(loader);

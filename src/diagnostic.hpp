@@ -19,3 +19,9 @@ struct conversion_warning {
   std::string message;
   bool about_input = true;
 };
+
+// What went wrong with a file itself: path names it as the user knows it.
+struct file_error {
+  std::string path;
+  std::string message;
+};

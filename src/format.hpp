@@ -38,6 +38,12 @@ inline constexpr char TYPE_END_16 = '9';
 // DOS tools may close a text file with Ctrl-Z; where it stands, the text ends.
 inline constexpr int DOS_END_OF_FILE = 0x1A;
 
+// Editors may open a UTF-8 text file with a byte-order mark; it is no text.
+inline constexpr char UTF8_BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
+
+// What an Intel HEX record starts with, told apart for a clearer message.
+inline constexpr char INTEL_HEX_START = ':';
+
 // ---- BASIC loader ----------------------------------------------------------
 
 // The loader's line break is CR LF on every host, written byte for byte.

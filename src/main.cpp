@@ -1,11 +1,12 @@
 // pokeloader: turns the assembler's S-record file into a Color BASIC loader.
-// No arguments, no configuration; silent on success but for warnings the
-// user must see before typing the loader in, one line on stderr and exit
-// status 1 on any failure, with the previous loader left untouched.
+// No configuration, and no arguments but --help and --version; silent on
+// success but for warnings the user must see before typing the loader in,
+// one line on stderr and exit status 1 on any failure, with the previous
+// loader left untouched.
 
+#include "command_line.hpp"
 #include "format.hpp"
 #include "input_file.hpp"
-#include "native_file.hpp"
 #include "output_file.hpp"
 #include "run.hpp"
 
@@ -43,16 +44,15 @@ void report_warning(const conversion_warning& warning) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
 #ifdef SIGPIPE
   // A console that stopped listening must not turn a replaced loader into a
   // failed run: messages that cannot be written are lost, nothing more.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+  if (auto status = answer_command_line(argc, argv)) return *status;
   int fd = -1;
-  if (failure reason = open_regular_file(INPUT_PATH, fd)) {
-    return report_failure(INPUT_PATH, 0, "cannot open: " + *reason);
-  }
+  if (auto error = open_input(INPUT_PATH, fd)) return report_failure(error->path, 0, error->message);
   input_file_buffer input(fd);
   std::istream s_records(&input);
 

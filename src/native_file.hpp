@@ -11,8 +11,15 @@
 #include <string>
 #include <string_view>
 
-// Why a call failed, in the system's words; nothing when it worked.
-using failure = std::optional<std::string>;
+// Why a call failed: what it comes to for the user, and the system's own
+// words (or, for a file of the wrong kind, what it is).
+enum class failure_kind { other, not_found, not_permitted, read_only_disk, disk_full, too_large, in_use, not_a_file };
+struct system_failure {
+  failure_kind kind = failure_kind::other;
+  std::string text;
+};
+// Nothing when the call worked.
+using failure = std::optional<system_failure>;
 
 // ---- Reading ----------------------------------------------------------------
 
@@ -38,7 +45,7 @@ struct native_file {
 enum class create_result { created, name_taken, failed };
 
 // Creates path only if no file, folder or link of that name exists.
-create_result create_new_file(const std::string& path, native_file& file, std::string& reason);
+create_result create_new_file(const std::string& path, native_file& file, system_failure& reason);
 
 failure write_all(native_file& file, std::string_view bytes);
 // Gives file the permission bits of the file at model, when there is one.

@@ -10,16 +10,43 @@
 
 namespace {
 
-std::string system_text(int error) { return std::strerror(error); }
+system_failure system_text(int error) {
+  failure_kind kind = failure_kind::other;
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      kind = failure_kind::not_found;
+      break;
+    case EACCES:
+    case EPERM:
+      kind = failure_kind::not_permitted;
+      break;
+    case EROFS:
+      kind = failure_kind::read_only_disk;
+      break;
+    case ENOSPC:
+    case EDQUOT:
+      kind = failure_kind::disk_full;
+      break;
+    case EFBIG:
+      kind = failure_kind::too_large;
+      break;
+    case EBUSY:
+    case ETXTBSY:
+      kind = failure_kind::in_use;
+      break;
+  }
+  return {kind, std::strerror(error)};
+}
 
 // What a non-regular file is, in words a user knows.
-std::string kind_text(mode_t mode) {
+system_failure kind_text(mode_t mode) {
   const char* kind = S_ISDIR(mode)                       ? "a folder"
                      : S_ISFIFO(mode)                    ? "a FIFO (named pipe)"
                      : S_ISSOCK(mode)                    ? "a socket"
                      : S_ISCHR(mode) || S_ISBLK(mode)    ? "a device"
                                                          : "not a regular file";
-  return std::string("it is ") + kind + ", not a file";
+  return {failure_kind::not_a_file, std::string("it is ") + kind + ", not a file"};
 }
 
 int fd_of(const native_file& file) { return static_cast<int>(file.handle); }
@@ -60,7 +87,7 @@ long read_some(int fd, char* buffer, std::size_t size) {
 
 void close_input(int fd) { close(fd); }
 
-create_result create_new_file(const std::string& path, native_file& file, std::string& reason) {
+create_result create_new_file(const std::string& path, native_file& file, system_failure& reason) {
   // O_EXCL refuses any name that exists, a link or a FIFO included, so the
   // run never writes into anything but a file it has just made.
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

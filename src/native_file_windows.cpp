@@ -29,7 +29,40 @@ std::string windows_error_text(DWORD code) {
   return std::string(text, length);
 }
 
-std::string last_error_text() { return windows_error_text(GetLastError()); }
+system_failure failure_of(DWORD code) {
+  failure_kind kind = failure_kind::other;
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      kind = failure_kind::not_found;
+      break;
+    case ERROR_ACCESS_DENIED:
+      kind = failure_kind::not_permitted;
+      break;
+    case ERROR_WRITE_PROTECT:
+      kind = failure_kind::read_only_disk;
+      break;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      kind = failure_kind::disk_full;
+      break;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      kind = failure_kind::in_use;
+      break;
+  }
+  return {kind, windows_error_text(code)};
+}
+
+system_failure last_failure() { return failure_of(GetLastError()); }
+
+// The C runtime's errno, for M.OUT.
+system_failure errno_failure(int error) {
+  failure_kind kind = error == ENOENT ? failure_kind::not_found
+                      : error == EACCES ? failure_kind::not_permitted
+                                        : failure_kind::other;
+  return {kind, std::strerror(error)};
+}
 
 HANDLE handle_of(const native_file& file) { return reinterpret_cast<HANDLE>(file.handle); }
 
@@ -41,7 +74,7 @@ bool identify(HANDLE handle, native_file& file) {
   return true;
 }
 
-const char FOLDER_REFUSAL[] = "it is a folder, not a file";
+const system_failure FOLDER_REFUSAL{failure_kind::not_a_file, "it is a folder, not a file"};
 
 }  // namespace
 
@@ -51,11 +84,11 @@ failure open_regular_file(const std::string& path, int& fd) {
   struct _stat64 status;
   if (_stat64(path.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR)) return FOLDER_REFUSAL;
   fd = _open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return errno_failure(errno);
   if (_fstat64(fd, &status) != 0 || !(status.st_mode & _S_IFREG)) {
     _close(fd);
     fd = -1;
-    return "it is a device, not a file";
+    return system_failure{failure_kind::not_a_file, "it is a device, not a file"};
   }
   return std::nullopt;
 }
@@ -66,7 +99,7 @@ long read_some(int fd, char* buffer, std::size_t size) {
 
 void close_input(int fd) { _close(fd); }
 
-create_result create_new_file(const std::string& path, native_file& file, std::string& reason) {
+create_result create_new_file(const std::string& path, native_file& file, system_failure& reason) {
   HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -75,12 +108,12 @@ create_result create_new_file(const std::string& path, native_file& file, std::s
     bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
                  (error == ERROR_ACCESS_DENIED && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES);
     if (taken) return create_result::name_taken;
-    reason = windows_error_text(error);
+    reason = failure_of(error);
     return create_result::failed;
   }
   file.handle = reinterpret_cast<std::intptr_t>(handle);
   if (!identify(handle, file)) {
-    reason = last_error_text();
+    reason = last_failure();
     CloseHandle(handle);
     DeleteFileA(path.c_str());  // made a moment ago by this very call
     return create_result::failed;
@@ -92,8 +125,8 @@ failure write_all(native_file& file, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 20));
     DWORD written = 0;
-    if (!WriteFile(handle_of(file), bytes.data(), chunk, &written, nullptr)) return last_error_text();
-    if (written == 0) return windows_error_text(ERROR_WRITE_FAULT);
+    if (!WriteFile(handle_of(file), bytes.data(), chunk, &written, nullptr)) return last_failure();
+    if (written == 0) return failure_of(ERROR_WRITE_FAULT);
     bytes.remove_prefix(written);
   }
   return std::nullopt;
@@ -105,8 +138,8 @@ failure copy_permissions(const std::string&, native_file&) { return std::nullopt
 
 failure flush_and_close(native_file& file) {
   failure result;
-  if (!FlushFileBuffers(handle_of(file))) result = last_error_text();
-  if (!CloseHandle(handle_of(file)) && !result) result = last_error_text();
+  if (!FlushFileBuffers(handle_of(file))) result = last_failure();
+  if (!CloseHandle(handle_of(file)) && !result) result = last_failure();
   file.handle = -1;
   return result;
 }
@@ -120,7 +153,7 @@ failure rename_over(const std::string& from, const std::string& to) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return std::nullopt;
   }
-  return last_error_text();
+  return last_failure();
 }
 
 // MOVEFILE_WRITE_THROUGH has already put the rename on the disk.

@@ -4,15 +4,12 @@
 // line.bas's place in a single rename.
 #pragma once
 
+#include "diagnostic.hpp"
+
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-
-struct file_error {
-  std::string path;
-  std::string message;
-};
 
 struct replace_result {
   std::optional<file_error> error;     // the file at path is as it was

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -127,6 +128,28 @@ void check_address_space(const srecord& record) {
                                           hex_text(top, digits) + ", the top of its address space"};
 }
 
+bool is_ascii_text(unsigned char c) { return (c >= 0x20 && c < 0x7F) || is_line_end(c); }
+
+// A UTF-16 byte-order mark, or text whose every other byte is NUL.
+bool looks_like_utf16(std::string_view start) {
+  if (start.starts_with("\xFF\xFE") || start.starts_with("\xFE\xFF")) return true;
+  if (start.size() < 4) return false;
+  auto at = [&](std::size_t i) { return static_cast<unsigned char>(start[i]); };
+  bool little_endian = is_ascii_text(at(0)) && at(1) == 0 && is_ascii_text(at(2)) && at(3) == 0;
+  bool big_endian = at(0) == 0 && is_ascii_text(at(1)) && at(2) == 0 && is_ascii_text(at(3));
+  return little_endian || big_endian;
+}
+
+// Control bytes other than blanks (and the Ctrl-Z that may close a DOS text
+// file) are no part of any text line.
+bool has_control_bytes(std::string_view line) {
+  for (char byte : line) {
+    int c = static_cast<unsigned char>(byte);
+    if ((c < 0x20 || c == 0x7F) && !is_blank(c) && c != DOS_END_OF_FILE) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::string hex_text(std::uint64_t number, int digits) {
@@ -140,12 +163,32 @@ bool skip_start_char(record_input& input) {
     if (c == RECORD_START) return true;
     if (is_line_end(c)) {
       finish_line(input, c);
+    } else if (c == INTEL_HEX_START) {
+      throw conversion_error{input.line, "a line of Intel HEX, not a Motorola S-record: set the "
+                                         "assembler to write S-records (S19)"};
     } else if (!is_blank(c)) {
       throw conversion_error{input.line, "expected a record starting with 'S', found '" +
                                              shown(c) + "'"};
     }
   }
   return false;
+}
+
+void check_text_kind(record_input& input) {
+  if (!fill_block(input)) return;
+  std::string_view start(input.block.data(), input.filled);
+  if (start.starts_with(UTF8_BYTE_ORDER_MARK)) {
+    input.next = std::string_view(UTF8_BYTE_ORDER_MARK).size();
+    return;
+  }
+  if (looks_like_utf16(start)) {
+    throw conversion_error{0, "the file is saved as UTF-16 text: save it as plain text (ANSI or "
+                              "UTF-8) or set the assembler to write plain S-records"};
+  }
+  if (has_control_bytes(start.substr(0, start.find_first_of("\r\n")))) {
+    throw conversion_error{0, "a binary file, not S-record text: set the assembler to write "
+                              "Motorola S-records (S19)"};
+  }
 }
 
 void read_record_header(record_input& input, srecord& record) {

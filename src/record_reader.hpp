@@ -34,6 +34,10 @@ struct srecord {
   int checksum = 0;  // as the record carries it, right or wrong
 };
 
+// Called first: refuses a file that is plainly no S-record text (binary,
+// UTF-16) for what it is, and passes over a UTF-8 byte-order mark.
+void check_text_kind(record_input& input);
+
 // Skips blanks and line ends up to the next record and takes its 'S'.
 // Answers false at the end of the text.
 bool skip_start_char(record_input& input);

@@ -90,20 +90,62 @@ TEST(ConversionRun, NothingAfterAnEndRecordIsRead) {
 TEST(ConversionRun, RejectsAProgramThatIsNotOneUnbrokenBlock) {
   std::string first = s_record('1', 0x37AC, bytes_from(0, 32)) + "\r\n";
   EXPECT_EQ(failure_of(first + s_record('1', 0x3800, {1}) + "\r\n"),
-            "2: record at $3800 leaves a gap after the previous record, which ends at $37CB; "
-            "the loader can place only one unbroken block");
+            "2: record at $3800 leaves a gap of 52 bytes after the previous record, which ends at "
+            "$37CB, but the loader can place only one unbroken block: space reserved with RMB or DS "
+            "in mid-program does this; move it to the end, or fill it with FCB 0");
+  EXPECT_EQ(failure_of(first + s_record('1', 0x37CD, {1}) + "\r\n"),
+            "2: record at $37CD leaves a gap of 1 byte after the previous record, which ends at "
+            "$37CB, but the loader can place only one unbroken block: space reserved with RMB or DS "
+            "in mid-program does this; move it to the end, or fill it with FCB 0");
+  const std::string overlap_cause =
+      " of the previous record, which ends at $37CB, but the loader can place only one unbroken "
+      "block: an ORG that goes back over code already placed does this; remove it, or give the "
+      "parts addresses that follow on";
   EXPECT_EQ(failure_of(first + s_record('1', 0x37C0, {1}) + "\r\n"),
-            "2: record at $37C0 overlaps the previous record, which ends at $37CB; "
-            "the loader can place only one unbroken block");
+            "2: record at $37C0 overlaps 1 byte" + overlap_cause);
+  EXPECT_EQ(failure_of(first + s_record('1', 0x37C0, bytes_from(0, 32)) + "\r\n"),
+            "2: record at $37C0 overlaps 12 bytes" + overlap_cause);
 }
 
 TEST(ConversionRun, RejectsInputWithoutProgramBytes) {
+  const std::string empty =
+      "0: the file is empty: did the assembler fail? Look at its messages and assemble again";
   const std::string no_bytes =
-      "0: no program bytes: the file has no S1, S2 or S3 record with data";
-  EXPECT_EQ(failure_of(""), no_bytes);
-  EXPECT_EQ(failure_of("\r\n\r\n"), no_bytes);
+      "0: no program bytes: the file has only header and end records, no S1, S2 or S3 record "
+      "with data; did the program assemble to nothing?";
+  EXPECT_EQ(failure_of(""), empty);
+  EXPECT_EQ(failure_of("\r\n\r\n \t\x1A"), empty);
+  EXPECT_EQ(failure_of("\xEF\xBB\xBF"), empty);
   EXPECT_EQ(failure_of("S00600004844521B\r\nS9030000FC\r\n"), no_bytes);
   EXPECT_EQ(failure_of("S9030000FC\r\n" + std::string(EXAMPLE_RECORD)), no_bytes);
+  EXPECT_EQ(failure_of(s_record('1', 0x37AC, {}) + "\r\n"), no_bytes);
+}
+
+TEST(ConversionRun, SaysWhatAFileIsWhenItIsNoSRecordText) {
+  const std::string binary =
+      "0: a binary file, not S-record text: set the assembler to write Motorola S-records (S19)";
+  const std::string utf16 =
+      "0: the file is saved as UTF-16 text: save it as plain text (ANSI or UTF-8) or set the "
+      "assembler to write plain S-records";
+  auto utf16_of = [](const std::string& text, bool big_endian) {
+    std::string wide;
+    for (char c : text) wide += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+    return wide;
+  };
+  const std::string example = std::string(EXAMPLE_RECORD) + "\r\nS90337AC19\r\n";
+  // The bundled program's machine code as the assembler's raw output.
+  EXPECT_EQ(failure_of(std::string("\x8E\x04\x00\x86\x6A\xA7\x80\x8C\x06\x00", 10)), binary);
+  EXPECT_EQ(failure_of(std::string("S1\x00\x01", 4)), binary);
+  EXPECT_EQ(failure_of("\xFF\xFE" + utf16_of(example, false)), utf16);
+  EXPECT_EQ(failure_of("\xFE\xFF" + utf16_of(example, true)), utf16);
+  EXPECT_EQ(failure_of(utf16_of(example, false)), utf16);
+  EXPECT_EQ(failure_of(utf16_of(example, true)), utf16);
+  // A UTF-8 byte-order mark is passed over; blanks and Ctrl-Z are text.
+  EXPECT_EQ(convert_text("\xEF\xBB\xBF" + example), EXAMPLE_LOADER);
+  EXPECT_EQ(convert_text("\t\v\f" + example + "\x1A"), EXAMPLE_LOADER);
+  // Only the first line is judged: later control bytes are a record's error.
+  EXPECT_EQ(failure_of(std::string(EXAMPLE_RECORD) + "\r\n\x01"),
+            "2: expected a record starting with 'S', found '\\x01'");
 }
 
 TEST(ConversionRun, DataLinesStopBelowTheForLine) {

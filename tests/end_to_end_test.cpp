@@ -25,7 +25,7 @@ const char OLD_LOADER[] = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
 TEST(EndToEnd, ConvertsTheBundledExampleSilently) {
   tool_folder folder;
   fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", folder.input);
-  run_result result = folder.run("--ignored arguments");
+  run_result result = folder.run();
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, "");
@@ -53,11 +53,15 @@ TEST(EndToEnd, BadInputFailsAndKeepsTheLastGoodLoader) {
   for (int i = 0; i < 200; ++i) too_many += s_record('1', 0x37AC + 32 * i, std::vector<std::uint8_t>(32, 1)) + "\n";
   const std::vector<bad_input> cases = {
       {":0300300002337A1E\r\n",
-       "pokeloader: c:/coco/as11/M.OUT:1: expected a record starting with 'S', found ':'\n"},
+       "pokeloader: c:/coco/as11/M.OUT:1: a line of Intel HEX, not a Motorola S-record: set the "
+       "assembler to write S-records (S19)\n"},
       {full + "S12337CC0001\r\n",
        "pokeloader: c:/coco/as11/M.OUT:2: record is shorter than its byte count $23 says\n"},
-      {"", "pokeloader: c:/coco/as11/M.OUT: no program bytes: the file has no S1, S2 or S3 record "
-           "with data\n"},
+      {"", "pokeloader: c:/coco/as11/M.OUT: the file is empty: did the assembler fail? Look at its "
+           "messages and assemble again\n"},
+      {"\xFF\xFEs\x001\x00", "pokeloader: c:/coco/as11/M.OUT: the file is saved as UTF-16 text: save it "
+                             "as plain text (ANSI or UTF-8) or set the assembler to write plain "
+                             "S-records\n"},
       {too_many,
        "pokeloader: c:/coco/as11/M.OUT: program of 6400 bytes needs 200 DATA lines, but only 199 "
        "fit below line 2000 (at most 6368 bytes)\n"},
@@ -92,7 +96,9 @@ TEST(EndToEnd, MissingInputCreatesNoLoader) {
   tool_folder folder;
   run_result result = folder.run();
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: No such file or directory\n");
+  EXPECT_EQ(result.err, "pokeloader: " + folder.home.path.string() +
+                            "/c:/coco/as11/M.OUT: not found: have the assembler write its "
+                            "S-record output (S19) to c:/coco/as11/M.OUT\n");
   EXPECT_TRUE(fs::is_empty(folder.as11));
 }
 
@@ -104,11 +110,11 @@ TEST(EndToEnd, InputThatIsNoFileIsRefusedAtOnce) {
   };
   const input_case cases[] = {
       {"folder", [](const fs::path& p) { fs::create_directory(p); },
-       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a folder, not a file\n"},
+       "/c:/coco/as11/M.OUT: cannot open: it is a folder, not a file\n"},
       {"FIFO", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); },
-       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a FIFO (named pipe), not a file\n"},
+       "/c:/coco/as11/M.OUT: cannot open: it is a FIFO (named pipe), not a file\n"},
       {"device", [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
-       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a device, not a file\n"},
+       "/c:/coco/as11/M.OUT: cannot open: it is a device, not a file\n"},
       {"socket",
        [](const fs::path& p) {
          sockaddr_un address{};
@@ -119,7 +125,7 @@ TEST(EndToEnd, InputThatIsNoFileIsRefusedAtOnce) {
          ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
          close(fd);
        },
-       "pokeloader: c:/coco/as11/M.OUT: cannot open: it is a socket, not a file\n"},
+       "/c:/coco/as11/M.OUT: cannot open: it is a socket, not a file\n"},
   };
   for (const input_case& c : cases) {
     tool_folder folder;
@@ -128,7 +134,7 @@ TEST(EndToEnd, InputThatIsNoFileIsRefusedAtOnce) {
     // A run that waited on the FIFO would be stopped here and fail the test.
     run_result result = folder.run_with("timeout -s KILL 10");
     EXPECT_EQ(result.status, 1) << c.what;
-    EXPECT_EQ(result.err, c.message);
+    EXPECT_EQ(result.err, "pokeloader: " + folder.home.path.string() + c.message);
     EXPECT_EQ(read_file(folder.output), OLD_LOADER) << c.what;
   }
   // A link to a file is the file.

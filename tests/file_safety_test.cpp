@@ -134,9 +134,10 @@ TEST(FaultInjection, EveryFailingFileSystemCallIsReportedAndKeepsTheOldLoader) {
     return {};
   };
   const std::string at = "pokeloader: c:/coco/as11/";
-  EXPECT_EQ(result_of("openat", "M.OUT").err, at + "M.OUT: cannot open: Input/output error\n");
+  EXPECT_EQ(result_of("openat", "M.OUT").err, "pokeloader: " + folder.home.path.string() +
+                                                  "/c:/coco/as11/M.OUT: cannot open: Input/output error\n");
   EXPECT_EQ(result_of("read", "S1").err, at + "M.OUT: cannot read: Input/output error\n");
-  EXPECT_EQ(result_of("openat", ".tmp").err, at + "line.bas: cannot create: Input/output error\n");
+  EXPECT_EQ(result_of("openat", ".tmp").err, at + "line.bas: cannot write: Input/output error\n");
   EXPECT_EQ(result_of("write", "NEW").err, at + "line.bas: cannot write: Input/output error\n");
   EXPECT_EQ(result_of("rename", ".tmp").err, at + "line.bas: cannot replace: Input/output error\n");
   std::vector<const injected_run*> fsyncs;
@@ -155,6 +156,46 @@ TEST(FaultInjection, EveryFailingFileSystemCallIsReportedAndKeepsTheOldLoader) {
     injected_run full = run_failing(folder, {"write", 1, ""}, error);
     expect_truthful(folder, full, new_loader);
     EXPECT_EQ(full.result.status, 1) << error;
+  }
+}
+
+TEST(FaultInjection, OutputMessagesNameTheLoaderAndWhatToCheck) {
+  if (!strace_works()) GTEST_SKIP() << "strace (Debian package strace) cannot run here";
+  tool_folder folder;
+  fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", folder.input);
+  write_file(folder.output, OLD_LOADER);
+  std::vector<traced_call> calls = trace_of(folder);
+  auto call_with = [&](const std::string& name, const std::string& argument_part) {
+    for (const traced_call& call : calls) {
+      if (call.name == name && call.arguments.find(argument_part) != std::string::npos) return call;
+    }
+    ADD_FAILURE() << "no " << name << " call with " << argument_part;
+    return traced_call{};
+  };
+  struct output_case {
+    traced_call call;
+    const char* error;
+    const char* message;
+  };
+  const traced_call create = call_with("openat", ".tmp");
+  const traced_call write = call_with("write", "NEW");
+  const traced_call rename = call_with("rename", ".tmp");
+  const std::vector<output_case> cases = {
+      {create, "EACCES", "cannot write: the folder c:/coco/as11 is not writable (Permission denied)"},
+      {create, "EROFS", "cannot write: the folder c:/coco/as11 is on a read-only disk (Read-only file system)"},
+      {create, "ENOSPC", "cannot write: the disk is full (No space left on device)"},
+      {write, "ENOSPC", "cannot write: the disk is full (No space left on device)"},
+      {write, "EDQUOT", "cannot write: the disk is full (Disk quota exceeded)"},
+      {write, "EFBIG", "cannot write: the file would be larger than this system allows (File too large)"},
+      {rename, "EACCES",
+       "cannot replace: line.bas is read-only or its folder c:/coco/as11 is not writable (Permission denied)"},
+      {rename, "EBUSY", "cannot replace: line.bas is open in another program (Device or resource busy)"},
+  };
+  for (const output_case& c : cases) {
+    injected_run run = run_failing(folder, c.call, c.error);
+    EXPECT_EQ(run.result.err, std::string("pokeloader: c:/coco/as11/line.bas: ") + c.message + "\n")
+        << describe(run);
+    expect_truthful(folder, run, "");
   }
 }
 

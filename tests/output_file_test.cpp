@@ -80,7 +80,8 @@ TEST(OutputFile, MissingFolderCreatesNothing) {
   replace_result result = replace_file(target.string(), "new");
   ASSERT_TRUE(result.error);
   EXPECT_EQ(result.error->path, target.string());
-  EXPECT_EQ(result.error->message, "cannot create: No such file or directory");
+  EXPECT_EQ(result.error->message,
+            "cannot write: the folder " + target.parent_path().string() + " does not exist (No such file or directory)");
   EXPECT_TRUE(names_in(folder.path).empty());
 }
 
@@ -126,7 +127,7 @@ TEST(OutputFile, GivesUpWhenEveryNameIsTaken) {
   fs::create_directory(folder.path / "line.bas.taken.tmp");
   replace_result result = replace_file(target.string(), "new", [] { return "taken"; });
   ASSERT_TRUE(result.error);
-  EXPECT_EQ(result.error->message, "cannot create: every name tried for a new file beside it was taken");
+  EXPECT_EQ(result.error->message, "cannot write: every name tried for a new file beside it was taken");
   EXPECT_EQ(read_file(target), "old");
   EXPECT_TRUE(fs::is_empty(folder.path / "line.bas.taken.tmp"));
 }
@@ -197,7 +198,7 @@ TEST(OutputFile, RemovesOnlyTheFileItCreated) {
   temp_folder folder;
   fs::path path = folder.path / "line.bas.x.tmp";
   native_file file;
-  std::string reason;
+  system_failure reason;
   ASSERT_EQ(create_new_file(path.string(), file, reason), create_result::created);
   EXPECT_EQ(create_new_file(path.string(), file, reason), create_result::name_taken);
   close_quietly(file);

@@ -101,7 +101,10 @@ TEST(RecordReader, ReadsEachRecordByItsOwnFields) {
 
 TEST(RecordReader, RejectsMalformedRecordsNamingLineAndWhatWasFound) {
   const std::vector<reader_case> cases = {
-      {"Intel HEX", ":0300300002337A1E\r\n", "1: expected a record starting with 'S', found ':'"},
+      {"Intel HEX", ":0300300002337A1E\r\n",
+       "1: a line of Intel HEX, not a Motorola S-record: set the assembler to write S-records (S19)"},
+      {"Intel HEX after S-records", A + "\r\n:00000001FF\r\n",
+       "2: a line of Intel HEX, not a Motorola S-record: set the assembler to write S-records (S19)"},
       {"a listing", "37AC 8E 04 00\n", "1: expected a record starting with 'S', found '3'"},
       {"lower case start", "s10537AC8E04F5\n", "1: expected a record starting with 'S', found 's'"},
       {"control character", A + "\r\n\r\n\x01", "3: expected a record starting with 'S', found '\\x01'"},

@@ -41,8 +41,8 @@ struct wine_prefix {
   }
   ~wine_prefix() { std::system((environment + "wineserver -k >/dev/null 2>&1").c_str()); }
 
-  run_result run(const std::string& program = POKELOADER_WINDOWS_EXE) {
-    return run_in(home.path, environment + "wine '" + program + "'");
+  run_result run(const std::string& program = POKELOADER_WINDOWS_EXE, const std::string& arguments = "") {
+    return run_in(home.path, environment + "wine '" + program + "' " + arguments);
   }
 };
 
@@ -136,8 +136,27 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
   fs::remove(windows.as11 / "M.OUT");
   run_result missing = windows.run();
   EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "pokeloader: c:/coco/as11/M.OUT: cannot open: No such file or directory\r\n");
+  EXPECT_EQ(missing.err,
+            "pokeloader: c:/coco/as11/M.OUT: not found: have the assembler write its S-record output "
+            "(S19) to c:/coco/as11/M.OUT\r\n");
   EXPECT_TRUE(fs::is_empty(windows.as11));
+
+  // Notepad's habit of adding .txt is named; arguments are answered or
+  // refused before any file is touched.
+  write_file(windows.as11 / "M.OUT.txt", example);
+  run_result text_file = windows.run();
+  EXPECT_EQ(text_file.status, 1);
+  EXPECT_EQ(text_file.err,
+            "pokeloader: c:/coco/as11/M.OUT: not found: found c:/coco/as11/M.OUT.txt instead: the "
+            "name must be M.OUT\r\n");
+  fs::rename(windows.as11 / "M.OUT.txt", windows.as11 / "M.OUT");
+  run_result version = windows.run(POKELOADER_WINDOWS_EXE, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "pokeloader " POKELOADER_VERSION "\r\n");
+  run_result named = windows.run(POKELOADER_WINDOWS_EXE, "myprog.s19");
+  EXPECT_EQ(named.status, 2);
+  EXPECT_EQ(named.err.substr(0, 44), "pokeloader: unexpected argument \"myprog.s19\"");
+  EXPECT_FALSE(fs::exists(windows.as11 / "line.bas"));
 }
 
 TEST(WindowsBuild, FileCallsOfTheFailurePathsUnderWine) {

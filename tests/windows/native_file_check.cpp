@@ -30,7 +30,7 @@ void write_text(const std::string& path, const char* text) {
 }  // namespace
 
 int main() {
-  std::string reason;
+  system_failure reason;
   native_file file;
   check(create_new_file("own.tmp", file, reason) == create_result::created, "create a new file");
   native_file again;
