@@ -65,7 +65,8 @@ long long stored_program_size(std::string_view loader);
 void check_loader_fits(long long byte_count, long long stored_size);
 
 // The warning for a loader of stored_size bytes that does not fit below
-// 14252 under every BASIC at its usual start; nothing when it does.
+// 14252 under every BASIC at its usual start; nothing when it does. Meant
+// for loaders check_loader_fits let through (at most 12701 bytes).
 std::optional<std::string> memory_warning(long long stored_size);
 
 // Everything about the CoCo the user must know before typing the loader in,

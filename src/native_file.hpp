@@ -13,7 +13,16 @@
 
 // Why a call failed: what it comes to for the user, and the system's own
 // words (or, for a file of the wrong kind, what it is).
-enum class failure_kind { other, not_found, not_permitted, read_only_disk, disk_full, too_large, in_use, not_a_file };
+enum class failure_kind {
+  other,
+  not_found,
+  not_permitted,
+  read_only_disk,
+  disk_full,
+  too_large,
+  in_use,
+  not_a_file,
+};
 struct system_failure {
   failure_kind kind = failure_kind::other;
   std::string text;

@@ -3,6 +3,8 @@
 #include "coco_checks.hpp"
 #include "conversion_run.hpp"
 
+#include <utility>
+
 std::vector<conversion_warning> make_loader(std::istream& s_records, std::string& loader) {
   program_summary program = convert(s_records, loader);
   long long stored_size = stored_program_size(loader);
