@@ -50,6 +50,11 @@ int main(int argc, char** argv) {
   // failed run: messages that cannot be written are lost, nothing more.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
+#ifdef SIGXFSZ
+  // Past a file-size limit, a write must fail and be reported, with the
+  // temporary file removed, rather than the signal end the run mid-write.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   if (auto status = answer_command_line(argc, argv)) return *status;
   int fd = -1;
   if (auto error = open_input(INPUT_PATH, fd)) return report_failure(error->path, 0, error->message);

@@ -327,6 +327,20 @@ TEST(FileSafety, OverlappingRunsOnlyEverShowAWholeLoader) {
   EXPECT_LE(temporaries_in(folder.as11), kills);
 }
 
+TEST(FileSafety, AFileSizeLimitIsReportedAndLeavesNothingBehind) {
+  // ulimit -f counts 1024-byte blocks: the message fits, the loader does not.
+  tool_folder folder;
+  write_file(folder.input, repeated_byte_program(200, 600));
+  write_file(folder.output, OLD_LOADER);
+  run_result result = folder.run_with("ulimit -f 1;");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "pokeloader: c:/coco/as11/line.bas: cannot write: the file would be larger than this "
+            "system allows (File too large)\n");
+  EXPECT_EQ(read_file(folder.output), OLD_LOADER);
+  EXPECT_FALSE(folder.temporary_left());
+}
+
 TEST(FileSafety, AConsoleThatStoppedListeningDoesNotTurnSuccessIntoFailure) {
   tool_folder folder;
   write_file(folder.input, EXAMPLE_RECORD);  // no end record: a warning is due
