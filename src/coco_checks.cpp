@@ -1,5 +1,6 @@
 #include "coco_checks.hpp"
 
+#include "diagnostic.hpp"
 #include "format.hpp"
 #include "record_reader.hpp"
 
@@ -96,45 +97,6 @@ std::string remedy_text(const basic_fit& fit, long long stored_size) {
          " bytes for lines after 2050";
 }
 
-}  // namespace
-
-int stored_line_size(std::string_view line) {
-  std::size_t digits = 0;
-  while (digits < line.size() && is_digit(line[digits])) ++digits;
-  if (digits == 0) return 0;  // only numbered lines are stored
-  std::string_view text = line.substr(digits);
-  if (text.starts_with(' ')) text.remove_prefix(1);
-  return STORED_LINE_OVERHEAD + tokenized_size(text);
-}
-
-long long stored_program_size(std::string_view loader) {
-  long long size = STORED_PROGRAM_END;
-  for (std::size_t end; (end = loader.find(LINE_BREAK)) != std::string_view::npos;) {
-    size += stored_line_size(loader.substr(0, end));
-    loader.remove_prefix(end + std::string_view(LINE_BREAK).size());
-  }
-  return size;
-}
-
-void check_loader_fits(long long byte_count, long long stored_size) {
-  if (room_from(LOWEST_PROGRAM_START, stored_size) >= 0) return;
-  throw conversion_error{
-      0, "program of " + std::to_string(byte_count) + " bytes makes a loader of " +
-             std::to_string(stored_size) + " bytes in BASIC, over the " +
-             std::to_string(room_from(LOWEST_PROGRAM_START, 0)) + " that fit from " +
-             std::to_string(LOWEST_PROGRAM_START) + " below " + std::to_string(LOAD_ADDRESS) +
-             ": it would overwrite itself under every CoCo 2 BASIC"};
-}
-
-std::optional<std::string> memory_warning(long long stored_size) {
-  basic_fit fit = fit_of(stored_size);
-  if (fit.overwritten.empty()) return std::nullopt;
-  return "the loader (" + std::to_string(stored_size) + " bytes in BASIC) overwrites itself under " +
-         overwritten_text(fit) + (fit.lost.empty() ? ": " : "; ") + remedy_text(fit, stored_size);
-}
-
-namespace {
-
 std::string address_text(const record_mark& record, std::uint64_t address) {
   return hex_text(address, 2 * address_size(record.type));
 }
@@ -181,14 +143,51 @@ std::optional<conversion_warning> entry_point_warning(const program_summary& pro
                                             " to " + address_text(program.start, last) +
                                             ": check the address after END"};
   }
-  return conversion_warning{end.line, "the program starts " + std::to_string(offset) +
-                                          " bytes in, at " + entry + ": type EXEC " +
+  return conversion_warning{end.line, "the program starts " + bytes_text(offset) + " in, at " +
+                                          entry + ": type EXEC " +
                                           std::to_string(LOAD_ADDRESS) + "+" +
                                           std::to_string(offset) + " to run it, not EXEC " +
                                           std::to_string(LOAD_ADDRESS)};
 }
 
+
 }  // namespace
+
+int stored_line_size(std::string_view line) {
+  std::size_t digits = 0;
+  while (digits < line.size() && is_digit(line[digits])) ++digits;
+  if (digits == 0) return 0;  // only numbered lines are stored
+  std::string_view text = line.substr(digits);
+  if (text.starts_with(' ')) text.remove_prefix(1);
+  return STORED_LINE_OVERHEAD + tokenized_size(text);
+}
+
+long long stored_program_size(std::string_view loader) {
+  long long size = STORED_PROGRAM_END;
+  for (std::size_t end; (end = loader.find(LINE_BREAK)) != std::string_view::npos;) {
+    size += stored_line_size(loader.substr(0, end));
+    loader.remove_prefix(end + std::string_view(LINE_BREAK).size());
+  }
+  return size;
+}
+
+void check_loader_fits(long long byte_count, long long stored_size) {
+  if (room_from(LOWEST_PROGRAM_START, stored_size) >= 0) return;
+  throw conversion_error{
+      0, "program of " + std::to_string(byte_count) + " bytes makes a loader of " +
+             std::to_string(stored_size) + " bytes in BASIC, over the " +
+             std::to_string(room_from(LOWEST_PROGRAM_START, 0)) + " that fit from " +
+             std::to_string(LOWEST_PROGRAM_START) + " below " + std::to_string(LOAD_ADDRESS) +
+             ": it would overwrite itself under every CoCo 2 BASIC"};
+}
+
+std::optional<std::string> memory_warning(long long stored_size) {
+  basic_fit fit = fit_of(stored_size);
+  if (fit.overwritten.empty()) return std::nullopt;
+  return "the loader (" + std::to_string(stored_size) + " bytes in BASIC) overwrites itself under " +
+         overwritten_text(fit) + (fit.lost.empty() ? ": " : "; ") + remedy_text(fit, stored_size);
+}
+
 
 std::vector<conversion_warning> coco_warnings(const program_summary& program, long long stored_size) {
   std::vector<conversion_warning> warnings;

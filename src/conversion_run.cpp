@@ -25,10 +25,6 @@ struct conversion_run {
 
 record_mark mark_of(const srecord& record) { return {record.line, record.type, record.address}; }
 
-std::string bytes_text(std::uint64_t count) {
-  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
-}
-
 constexpr char UNBROKEN_BLOCK[] = ", but the loader can place only one unbroken block";
 
 // The loader POKEs one unbroken block from a single start address, so each

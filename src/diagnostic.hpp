@@ -3,7 +3,13 @@
 // loader has replaced it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// "1 byte", "52 bytes": sizes in messages.
+inline std::string bytes_text(std::uint64_t count) {
+  return std::to_string(count) + (count == 1 ? " byte" : " bytes");
+}
 
 // What is wrong with the input. line is 0 when no single line is to blame.
 struct conversion_error {

@@ -11,8 +11,9 @@
 inline constexpr char INPUT_PATH[] = "c:/coco/as11/M.OUT";
 inline constexpr char OUTPUT_PATH[] = "c:/coco/as11/line.bas";
 
-// The new loader is written beside the old one under this suffix and then
-// renamed over it, so an interrupted or failed run never leaves a half loader.
+// The new loader is written beside the old one, as "line.bas.<unique>" with
+// this suffix, and then renamed over it, so an interrupted or failed run
+// never leaves a half loader.
 inline constexpr char TEMPORARY_SUFFIX[] = ".tmp";
 
 // ---- S-record text ---------------------------------------------------------

@@ -10,7 +10,7 @@
 
 namespace {
 
-system_failure system_text(int error) {
+system_failure failure_of(int error) {
   failure_kind kind = failure_kind::other;
   switch (error) {
     case ENOENT:
@@ -40,7 +40,7 @@ system_failure system_text(int error) {
 }
 
 // What a non-regular file is, in words a user knows.
-system_failure kind_text(mode_t mode) {
+system_failure refusal_for(mode_t mode) {
   const char* kind = S_ISDIR(mode)                       ? "a folder"
                      : S_ISFIFO(mode)                    ? "a FIFO (named pipe)"
                      : S_ISSOCK(mode)                    ? "a socket"
@@ -60,15 +60,15 @@ failure open_regular_file(const std::string& path, int& fd) {
   if (fd < 0) {
     int error = errno;
     struct stat status;
-    if (error == ENXIO && stat(path.c_str(), &status) == 0) return kind_text(status.st_mode);
-    return system_text(error);
+    if (error == ENXIO && stat(path.c_str(), &status) == 0) return refusal_for(status.st_mode);
+    return failure_of(error);
   }
   struct stat status;
   failure refusal;
   if (fstat(fd, &status) != 0) {
-    refusal = system_text(errno);
+    refusal = failure_of(errno);
   } else if (!S_ISREG(status.st_mode)) {
-    refusal = kind_text(status.st_mode);
+    refusal = refusal_for(status.st_mode);
   }
   if (refusal) {
     close(fd);
@@ -93,12 +93,12 @@ create_result create_new_file(const std::string& path, native_file& file, system
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   if (fd < 0) {
     if (errno == EEXIST) return create_result::name_taken;
-    reason = system_text(errno);
+    reason = failure_of(errno);
     return create_result::failed;
   }
   struct stat status;
   if (fstat(fd, &status) != 0) {
-    reason = system_text(errno);
+    reason = failure_of(errno);
     close(fd);
     unlink(path.c_str());  // made a moment ago by this very call
     return create_result::failed;
@@ -111,7 +111,7 @@ failure write_all(native_file& file, std::string_view bytes) {
   while (!bytes.empty()) {
     ssize_t written = write(fd_of(file), bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return system_text(written < 0 ? errno : EIO);
+    if (written <= 0) return failure_of(written < 0 ? errno : EIO);
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
   return std::nullopt;
@@ -120,19 +120,19 @@ failure write_all(native_file& file, std::string_view bytes) {
 failure copy_permissions(const std::string& model, native_file& file) {
   struct stat status;
   if (stat(model.c_str(), &status) != 0) {
-    return errno == ENOENT ? std::nullopt : failure(system_text(errno));
+    return errno == ENOENT ? std::nullopt : failure(failure_of(errno));
   }
   if (fchmod(fd_of(file), status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO)) != 0) {
-    return system_text(errno);
+    return failure_of(errno);
   }
   return std::nullopt;
 }
 
 failure flush_and_close(native_file& file) {
   failure result;
-  if (fsync(fd_of(file)) != 0) result = system_text(errno);
+  if (fsync(fd_of(file)) != 0) result = failure_of(errno);
   // Not retried on EINTR: on Linux the descriptor is gone either way.
-  if (close(fd_of(file)) != 0 && !result) result = system_text(errno);
+  if (close(fd_of(file)) != 0 && !result) result = failure_of(errno);
   file.handle = -1;
   return result;
 }
@@ -143,16 +143,16 @@ void close_quietly(native_file& file) {
 }
 
 failure rename_over(const std::string& from, const std::string& to) {
-  if (rename(from.c_str(), to.c_str()) != 0) return system_text(errno);
+  if (rename(from.c_str(), to.c_str()) != 0) return failure_of(errno);
   return std::nullopt;
 }
 
 failure flush_folder(const std::string& folder) {
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return system_text(errno);
+  if (fd < 0) return failure_of(errno);
   failure result;
   // Some file systems cannot flush a folder and say so; nothing is lost then.
-  if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) result = system_text(errno);
+  if (fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP) result = failure_of(errno);
   close(fd);
   return result;
 }
@@ -172,14 +172,14 @@ failure resolve_replace_target(const std::string& path, std::string& target) {
   for (int links = 0;; ++links) {
     struct stat status;
     if (lstat(target.c_str(), &status) != 0) {
-      return errno == ENOENT ? std::nullopt : failure(system_text(errno));
+      return errno == ENOENT ? std::nullopt : failure(failure_of(errno));
     }
     if (S_ISREG(status.st_mode)) return std::nullopt;
-    if (!S_ISLNK(status.st_mode)) return kind_text(status.st_mode);
-    if (links == 40) return system_text(ELOOP);
+    if (!S_ISLNK(status.st_mode)) return refusal_for(status.st_mode);
+    if (links == 40) return failure_of(ELOOP);
     std::string link(static_cast<std::size_t>(status.st_size) + 1, '\0');
     ssize_t size = readlink(target.c_str(), link.data(), link.size());
-    if (size < 0) return system_text(errno);
+    if (size < 0) return failure_of(errno);
     link.resize(static_cast<std::size_t>(size));
     target = link.starts_with('/') ? link : folder_of(target) + "/" + link;
   }

@@ -198,6 +198,9 @@ TEST(CocoChecks, ProgramAssembledForAnotherAddress) {
 TEST(CocoChecks, EntryPointOtherThanTheFirstByte) {
   EXPECT_EQ(messages_of(assembled_at(0x37AC, 0)), "");
   EXPECT_EQ(messages_of(assembled_at(0x37AC, 0x37AC)), "");
+  EXPECT_EQ(messages_of(assembled_at(0x37AC, 0x37AD)),
+            "2: the program starts 1 byte in, at $37AD: type EXEC 14252+1 to run it, not EXEC "
+            "14252\n");
   EXPECT_EQ(messages_of(assembled_at(0x37AC, 0x37AE)),
             "2: the program starts 2 bytes in, at $37AE: type EXEC 14252+2 to run it, not EXEC "
             "14252\n");

@@ -143,6 +143,8 @@ TEST(ConversionRun, SaysWhatAFileIsWhenItIsNoSRecordText) {
   // A UTF-8 byte-order mark is passed over; blanks and Ctrl-Z are text.
   EXPECT_EQ(convert_text("\xEF\xBB\xBF" + example), EXAMPLE_LOADER);
   EXPECT_EQ(convert_text("\t\v\f" + example + "\x1A"), EXAMPLE_LOADER);
+  // A one-line file closed by a DOS tool: its Ctrl-Z stands in the first line.
+  EXPECT_EQ(convert_text(std::string(EXAMPLE_RECORD) + "\x1A"), EXAMPLE_LOADER);
   // Only the first line is judged: later control bytes are a record's error.
   EXPECT_EQ(failure_of(std::string(EXAMPLE_RECORD) + "\r\n\x01"),
             "2: expected a record starting with 'S', found '\\x01'");

@@ -16,12 +16,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-const char OLD_LOADER[] = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
-
-}  // namespace
-
 TEST(EndToEnd, ConvertsTheBundledExampleSilently) {
   tool_folder folder;
   fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", folder.input);

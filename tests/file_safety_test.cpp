@@ -28,8 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char OLD_LOADER[] = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
-
 bool strace_works() {
   return std::system("strace -o /dev/null true >/dev/null 2>&1") == 0;
 }
@@ -57,6 +55,16 @@ std::vector<traced_call> trace_of(tool_folder& folder) {
   }
   fs::remove(folder.home.path / "trace.txt");
   return calls;
+}
+
+// The first call of that name whose arguments hold part.
+traced_call first_call(const std::vector<traced_call>& calls, const std::string& name,
+                       const std::string& part) {
+  for (const traced_call& call : calls) {
+    if (call.name == name && call.arguments.find(part) != std::string::npos) return call;
+  }
+  ADD_FAILURE() << "no " << name << " call with " << part << " in the trace";
+  return {};
 }
 
 // Calls that belong to starting and ending the process, not to its files.
@@ -124,13 +132,11 @@ TEST(FaultInjection, EveryFailingFileSystemCallIsReportedAndKeepsTheOldLoader) {
   }
   // The calls that make the loader must each stop the run when they fail;
   // only flushing the folder, after the rename, is a warning.
-  auto result_of = [&](const std::string& name, const std::string& argument_part) -> run_result {
+  auto result_of = [&](const std::string& name, const std::string& part) -> run_result {
+    traced_call wanted = first_call(calls, name, part);
     for (const injected_run& run : runs) {
-      if (run.call.name == name && run.call.arguments.find(argument_part) != std::string::npos) {
-        return run.result;
-      }
+      if (run.call.name == wanted.name && run.call.occurrence == wanted.occurrence) return run.result;
     }
-    ADD_FAILURE() << "no " << name << " call with " << argument_part << " in the trace";
     return {};
   };
   const std::string at = "pokeloader: c:/coco/as11/";
@@ -165,21 +171,14 @@ TEST(FaultInjection, OutputMessagesNameTheLoaderAndWhatToCheck) {
   fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", folder.input);
   write_file(folder.output, OLD_LOADER);
   std::vector<traced_call> calls = trace_of(folder);
-  auto call_with = [&](const std::string& name, const std::string& argument_part) {
-    for (const traced_call& call : calls) {
-      if (call.name == name && call.arguments.find(argument_part) != std::string::npos) return call;
-    }
-    ADD_FAILURE() << "no " << name << " call with " << argument_part;
-    return traced_call{};
-  };
   struct output_case {
     traced_call call;
     const char* error;
     const char* message;
   };
-  const traced_call create = call_with("openat", ".tmp");
-  const traced_call write = call_with("write", "NEW");
-  const traced_call rename = call_with("rename", ".tmp");
+  const traced_call create = first_call(calls, "openat", ".tmp");
+  const traced_call write = first_call(calls, "write", "NEW");
+  const traced_call rename = first_call(calls, "rename", ".tmp");
   const std::vector<output_case> cases = {
       {create, "EACCES", "cannot write: the folder c:/coco/as11 is not writable (Permission denied)"},
       {create, "EROFS", "cannot write: the folder c:/coco/as11 is on a read-only disk (Read-only file system)"},
@@ -195,7 +194,7 @@ TEST(FaultInjection, OutputMessagesNameTheLoaderAndWhatToCheck) {
     injected_run run = run_failing(folder, c.call, c.error);
     EXPECT_EQ(run.result.err, std::string("pokeloader: c:/coco/as11/line.bas: ") + c.message + "\n")
         << describe(run);
-    expect_truthful(folder, run, "");
+    expect_truthful(folder, run, read_file(fs::path(EXAMPLES_DIR) / "line.bas"));
   }
 }
 

@@ -14,8 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char OLD_LOADER[] = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
-
 const char USAGE[] =
     "Usage: pokeloader [--help | --version]\n"
     "\n"
@@ -86,50 +84,56 @@ TEST(Messages, CommandLineAnswersAndRefusalsTouchNoFile) {
 }
 
 TEST(Messages, AMissingInputNamesTheFullPathAndTheLikelyFix) {
+  // Each case arranges the temporary home (which holds c:/coco/as11 and an
+  // empty folder "elsewhere") as the mistake leaves it; paths are relative
+  // to that home.
   struct missing_case {
     const char* mistake;
-    void (*arrange)(tool_folder&);
-    const char* run_from;  // relative to the temporary home
-    const char* tried;     // the path tried, relative to the temporary home
+    const char* saved_as;     // where the S-record file ended up, if anywhere
+    const char* extra_folder;  // a folder the mistake made, if any
+    bool without_as11;
+    const char* run_from;
+    const char* tried;
     const char* fix;
   };
   const std::vector<missing_case> cases = {
-      {"saved as m.out", [](tool_folder& f) { fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", f.as11 / "m.out"); },
-       ".", "c:/coco/as11/M.OUT", "found c:/coco/as11/m.out instead: the name must be M.OUT"},
-      {"saved as M.out", [](tool_folder& f) { fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", f.as11 / "M.out"); },
-       ".", "c:/coco/as11/M.OUT", "found c:/coco/as11/M.out instead: the name must be M.OUT"},
-      {"saved as M.OUT.txt",
-       [](tool_folder& f) { fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", f.as11 / "M.OUT.txt"); }, ".",
-       "c:/coco/as11/M.OUT", "found c:/coco/as11/M.OUT.txt instead: the name must be M.OUT"},
-      {"one folder too high",
-       [](tool_folder& f) { fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", f.as11.parent_path() / "M.OUT"); },
-       ".", "c:/coco/as11/M.OUT", "found c:/coco/M.OUT, one folder too high: it belongs in c:/coco/as11"},
-      {"run from inside c:/coco/as11", [](tool_folder&) {}, "c:/coco/as11", "c:/coco/as11/c:/coco/as11/M.OUT",
+      {"saved as m.out", "c:/coco/as11/m.out", nullptr, false, ".", "c:/coco/as11/M.OUT",
+       "found c:/coco/as11/m.out instead: the name must be M.OUT"},
+      {"saved as M.out", "c:/coco/as11/M.out", nullptr, false, ".", "c:/coco/as11/M.OUT",
+       "found c:/coco/as11/M.out instead: the name must be M.OUT"},
+      {"saved as M.OUT.txt", "c:/coco/as11/M.OUT.txt", nullptr, false, ".", "c:/coco/as11/M.OUT",
+       "found c:/coco/as11/M.OUT.txt instead: the name must be M.OUT"},
+      {"one folder too high", "c:/coco/M.OUT", nullptr, false, ".", "c:/coco/as11/M.OUT",
+       "found c:/coco/M.OUT, one folder too high: it belongs in c:/coco/as11"},
+      {"run from inside c:/coco/as11", nullptr, nullptr, false, "c:/coco/as11",
+       "c:/coco/as11/c:/coco/as11/M.OUT",
        "you are inside {home}/c:; run pokeloader from {home}, the folder that holds c:"},
-      {"run from c:", [](tool_folder&) {}, "c:", "c:/c:/coco/as11/M.OUT",
+      {"run from c:", nullptr, nullptr, false, "c:", "c:/c:/coco/as11/M.OUT",
        "you are inside {home}/c:; run pokeloader from {home}, the folder that holds c:"},
-      {"run from the home folder", [](tool_folder&) {}, "elsewhere", "elsewhere/c:/coco/as11/M.OUT",
+      {"run from the home folder", nullptr, nullptr, false, "elsewhere", "elsewhere/c:/coco/as11/M.OUT",
        "this folder holds no c: folder: run pokeloader from the folder that holds it (on Linux the "
        "path is relative to the working folder)"},
-      {"a C: folder on Linux", [](tool_folder& f) { fs::create_directories(f.home.path / "upper" / "C:"); },
-       "upper", "upper/c:/coco/as11/M.OUT", "this folder holds C:, but here names differ in case: it must be c:"},
-      {"no as11 folder", [](tool_folder& f) { fs::remove(f.as11); }, ".", "c:/coco/as11/M.OUT",
+      {"a C: folder on Linux", nullptr, "upper/C:", false, "upper", "upper/c:/coco/as11/M.OUT",
+       "this folder holds C:, but here names differ in case: it must be c:"},
+      {"no as11 folder", nullptr, nullptr, true, ".", "c:/coco/as11/M.OUT",
        "the folder c:/coco/as11 does not exist: create it and have the assembler write M.OUT there"},
-      {"nothing in as11", [](tool_folder&) {}, ".", "c:/coco/as11/M.OUT",
+      {"nothing in as11", nullptr, nullptr, false, ".", "c:/coco/as11/M.OUT",
        "have the assembler write its S-record output (S19) to c:/coco/as11/M.OUT"},
   };
   for (const missing_case& c : cases) {
     tool_folder folder;
-    fs::create_directories(folder.home.path / "elsewhere");
-    c.arrange(folder);
-    fs::create_directories(folder.home.path / c.run_from);
-    std::string before = snapshot(folder.home.path);
-    run_result result = run_in(folder.home.path / c.run_from, "'" POKELOADER_BINARY "'");
-    std::string home = folder.home.path.string();
+    const fs::path& home = folder.home.path;
+    fs::create_directories(home / "elsewhere");
+    if (c.saved_as != nullptr) fs::copy_file(fs::path(EXAMPLES_DIR) / "M.OUT", home / c.saved_as);
+    if (c.extra_folder != nullptr) fs::create_directories(home / c.extra_folder);
+    if (c.without_as11) fs::remove(folder.as11);
+    std::string before = snapshot(home);
+    run_result result = run_in(home / c.run_from, "'" POKELOADER_BINARY "'");
     std::string fix = c.fix;
-    for (std::size_t at; (at = fix.find("{home}")) != std::string::npos;) fix.replace(at, 6, home);
+    for (std::size_t at; (at = fix.find("{home}")) != std::string::npos;) fix.replace(at, 6, home.string());
     EXPECT_EQ(result.status, 1) << c.mistake;
-    EXPECT_EQ(result.err, "pokeloader: " + home + "/" + c.tried + ": not found: " + fix + "\n") << c.mistake;
-    EXPECT_EQ(snapshot(folder.home.path), before) << c.mistake;
+    EXPECT_EQ(result.err, "pokeloader: " + home.string() + "/" + c.tried + ": not found: " + fix + "\n")
+        << c.mistake;
+    EXPECT_EQ(snapshot(home), before) << c.mistake;
   }
 }

@@ -12,6 +12,9 @@ extern const char EXAMPLE_LOADER[];
 // That record, as an assembler would write it.
 extern const char EXAMPLE_RECORD[];
 
+// A loader from an earlier run, which a failed run must leave as it is.
+extern const char OLD_LOADER[];
+
 // One S-record line, without its line end, with a correct checksum.
 std::string s_record(char type, std::uint32_t address, const std::vector<std::uint8_t>& data);
 

@@ -76,7 +76,7 @@ TEST(WindowsBuild, UnderWineWritesWhatTheNativeBuildWrites) {
       {"a loader that fits under no BASIC", program_records(loader_one_byte_too_large()), 1},
       {"a damaged record and no end record", first_record.substr(0, 72) + "00\r\n", 0},
   };
-  const std::string old_loader = "\r\nNEW\r\n\r\n10 DATA 1\r\n\r\n";
+  const std::string old_loader = OLD_LOADER;
   wine_prefix windows;
   for (const windows_case& c : cases) {
     tool_folder native;
